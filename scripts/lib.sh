@@ -1,0 +1,42 @@
+# Shared by the scripts: package installation and a summary line per step.
+set -euo pipefail
+
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+JOBS="$(nproc 2>/dev/null || echo 2)"
+
+# Installs the Debian packages that are missing, when running as root; otherwise says what
+# is missing and carries on (the build will tell whether it matters).
+ensure_packages() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -eq 0 ]; then
+    echo "== installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  else
+    echo "== missing packages (run as root to install): ${missing[*]}" >&2
+  fi
+}
+
+SUMMARY=()
+step() {  # step "name" command...
+  local name="$1"; shift
+  echo "== $name"
+  local start=$SECONDS
+  if "$@"; then
+    SUMMARY+=("PASS  $name ($((SECONDS - start)) s)")
+  else
+    SUMMARY+=("FAIL  $name ($((SECONDS - start)) s)")
+    FAILED=1
+  fi
+}
+
+print_summary() {
+  echo
+  echo "==== summary ===="
+  printf '%s\n' "${SUMMARY[@]}"
+}

@@ -1,0 +1,42 @@
+#include "memo/memo_file.h"
+
+#include "platform/cp932.h"
+#include "platform/runtime_error.h"
+
+namespace pindle {
+
+using platform::RuntimeError;
+
+std::u16string MemoFilePath(std::u16string_view appPath, char16_t separator) {
+  std::u16string path(appPath);
+  path += separator;
+  path += kMemoFileName;
+  return path;
+}
+
+std::u16string LoadMemoFile(const std::u16string& path) {
+  const auto bytes = platform::ReadFileIfExists(path);
+  std::u16string memo;
+  if (!bytes) return memo;
+  for (const std::string_view line : platform::SplitLines(*bytes)) {
+    memo += platform::DecodeCp932(line);
+    memo += u"\r\n";
+  }
+  return memo;
+}
+
+void SaveMemoFile(const std::u16string& path, std::u16string_view text) {
+  std::u16string content(text);
+  if (!content.ends_with(u"\r\n")) content += u"\r\n";
+  const auto encoded = platform::EncodeCp932(content);
+  if (!encoded.ok()) {
+    throw RuntimeError(
+        platform::err::kInvalidArgument,
+        u"登録メモに memo.txt (Shift-JIS) で保存できない文字があります: " +
+            platform::DescribeUnrepresentable(encoded.unrepresentable) +
+            u"\nこれらの文字を消してから登録して下さい。ファイルは変更していません。");
+  }
+  platform::ReplaceFileContents(path, encoded.bytes);
+}
+
+}  // namespace pindle

@@ -1,0 +1,65 @@
+#include "platform/headless/captured_printer.h"
+
+#include "platform/runtime_error.h"
+
+namespace pindle::platform::headless {
+
+int PrintedDocument::Pages() const {
+  const auto n = static_cast<int>(lines.size());
+  return n == 0 ? 1 : (n + CapturedPrinter::kLinesPerPage - 1) / CapturedPrinter::kLinesPerPage;
+}
+
+void CapturedPrinter::Setting(const char* name, double value) {
+  if (refusedSettings.contains(name)) {
+    throw RuntimeError(err::kInvalidPropertyValue, u"プロパティの値が不正です。");
+  }
+  events_.push_back({name, value, {}});
+}
+
+void CapturedPrinter::SetScaleMode(std::int16_t mode) {
+  Setting("ScaleMode", mode);
+}
+
+void CapturedPrinter::SetCopies(std::int16_t copies) {
+  Setting("Copies", copies);
+  copies_ = copies;
+}
+
+void CapturedPrinter::SetOrientation(std::int16_t orientation) {
+  Setting("Orientation", orientation);
+  orientation_ = orientation;
+}
+
+void CapturedPrinter::SetCurrentX(float x) {
+  Setting("CurrentX", x);
+}
+
+void CapturedPrinter::SetFontSize(float points) {
+  Setting("FontSize", points);
+  fontSize_ = points;
+}
+
+void CapturedPrinter::Print(std::u16string_view text) {
+  if (!open_) {
+    if (failStartDoc) throw RuntimeError(err::kPrinterError, u"プリンタ エラーです。");
+    open_ = PrintedDocument{copies_, orientation_, fontSize_, {}};
+  }
+  events_.push_back({"Print", 0, std::u16string(text)});
+  std::size_t start = 0;
+  for (;;) {
+    const auto end = text.find(u"\r\n", start);
+    open_->lines.emplace_back(
+        text.substr(start, end == std::u16string_view::npos ? end : end - start));
+    if (end == std::u16string_view::npos) break;
+    start = end + 2;
+  }
+}
+
+void CapturedPrinter::EndDoc() {
+  events_.push_back({"EndDoc", 0, {}});
+  if (!open_) return;
+  documents_.push_back(std::move(*open_));
+  open_.reset();
+}
+
+}  // namespace pindle::platform::headless

@@ -1,0 +1,160 @@
+#include "platform/headless/headless_os.h"
+
+#include <algorithm>
+
+#include "platform/runtime_error.h"
+
+namespace pindle::platform::headless {
+
+namespace {
+
+std::uint32_t U32At(std::span<const std::uint8_t> b, std::size_t offset) {
+  if (offset + 4 > b.size()) return 0;
+  return static_cast<std::uint32_t>(b[offset]) | static_cast<std::uint32_t>(b[offset + 1]) << 8 |
+         static_cast<std::uint32_t>(b[offset + 2]) << 16 |
+         static_cast<std::uint32_t>(b[offset + 3]) << 24;
+}
+
+}  // namespace
+
+int HeadlessOs::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_t> record) {
+  calls_.push_back({"Shell_NotifyIconA", {dwMessage}, {}, {record.begin(), record.end()}});
+  if (record.size() < 88 || U32At(record, 0) != 88) return 0;
+  TrayIcon icon;
+  icon.hWnd = U32At(record, 4);
+  icon.uID = U32At(record, 8);
+  icon.uFlags = U32At(record, 12);
+  icon.callbackMessage = U32At(record, 16);
+  icon.hIcon = U32At(record, 20);
+  for (std::size_t i = 24; i < 88 && record[i] != 0; ++i)
+    icon.tip.push_back(static_cast<char>(record[i]));
+  switch (dwMessage) {
+    case kNimAdd:
+      if (tray_) return 0;
+      tray_ = icon;
+      return 1;
+    case kNimDelete:
+      if (!tray_ || tray_->hWnd != icon.hWnd || tray_->uID != icon.uID) return 0;
+      tray_.reset();
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+std::intptr_t HeadlessOs::ShellExecuteA(Hwnd hWnd, const std::u16string& verb,
+                                        const std::u16string& file,
+                                        const std::optional<std::u16string>& parameters,
+                                        const std::optional<std::u16string>& directory,
+                                        int showCmd) {
+  calls_.push_back({"ShellExecuteA", {static_cast<long long>(hWnd), showCmd}, file, {}});
+  if (shellFailure) {
+    throw RuntimeError(*shellFailure, u"DLL のエントリ ポイント ShellExecuteA が見つかりません。");
+  }
+  shellRequests_.push_back({hWnd, verb, file, parameters, directory, showCmd});
+  return 42;
+}
+
+std::uint16_t HeadlessOs::GlobalAddAtomA(const std::u16string& text) {
+  calls_.push_back({"GlobalAddAtomA", {}, text, {}});
+  if (atomTableFull) return 0;
+  for (auto& [atom, entry] : atoms_) {
+    if (entry.text == text) {
+      ++entry.uses;
+      return atom;
+    }
+  }
+  const std::uint16_t atom = nextAtom_++;
+  atoms_[atom] = {text, 1};
+  return atom;
+}
+
+std::uint16_t HeadlessOs::GlobalDeleteAtom(std::uint16_t atom) {
+  calls_.push_back({"GlobalDeleteAtom", {atom}, {}, {}});
+  const auto it = atoms_.find(atom);
+  if (it == atoms_.end()) return atom;  // failure returns the atom
+  if (--it->second.uses == 0) atoms_.erase(it);
+  return 0;
+}
+
+int HeadlessOs::AtomUses(const std::u16string& text) const {
+  for (const auto& [atom, entry] : atoms_) {
+    if (entry.text == text) return entry.uses;
+  }
+  return 0;
+}
+
+int HeadlessOs::RegisterHotKey(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {
+  calls_.push_back({"RegisterHotKey", {static_cast<long long>(hWnd), id, modifiers, vk}, {}, {}});
+  const bool taken = std::any_of(hotkeys_.begin(), hotkeys_.end(), [&](const auto& h) {
+    return (h.modifiers == modifiers && h.vk == vk) || (h.hWnd == hWnd && h.id == id);
+  });
+  if (taken || !chain_.Contains(hWnd)) return 0;
+  hotkeys_.push_back({hWnd, id, modifiers, vk});
+  return 1;
+}
+
+int HeadlessOs::UnregisterHotKey(Hwnd hWnd, int id) {
+  calls_.push_back({"UnregisterHotKey", {static_cast<long long>(hWnd), id}, {}, {}});
+  const auto it = std::find_if(hotkeys_.begin(), hotkeys_.end(),
+                               [&](const auto& h) { return h.hWnd == hWnd && h.id == id; });
+  if (it == hotkeys_.end()) return 0;
+  hotkeys_.erase(it);
+  return 1;
+}
+
+std::intptr_t HeadlessOs::SetWindowLongA(Hwnd hWnd, int index, std::intptr_t newLong) {
+  calls_.push_back({"SetWindowLongA", {static_cast<long long>(hWnd), index}, {}, {}});
+  if (index != kGwlWndProc) return 0;
+  return chain_.Exchange(hWnd, newLong);
+}
+
+LResult HeadlessOs::CallWindowProcA(std::intptr_t prevProc, Hwnd hWnd, std::uint32_t uMsg,
+                                    WParam wParam, LParam lParam) {
+  return ProcedureChain::Call(prevProc, hWnd, uMsg, wParam, lParam);
+}
+
+void HeadlessOs::PostMessage(Hwnd hWnd, std::uint32_t uMsg, WParam wParam, LParam lParam) {
+  queue_.push_back({hWnd, uMsg, wParam, lParam});
+}
+
+LResult HeadlessOs::SendMessage(Hwnd hWnd, std::uint32_t uMsg, WParam wParam, LParam lParam) {
+  return chain_.Send(hWnd, uMsg, wParam, lParam);
+}
+
+void HeadlessOs::PumpMessages() {
+  while (!queue_.empty()) {
+    const Message m = queue_.front();
+    queue_.pop_front();
+    chain_.Send(m.hWnd, m.uMsg, m.wParam, m.lParam);
+  }
+}
+
+bool HeadlessOs::PressHotkey(unsigned modifiers, unsigned vk) {
+  for (const auto& h : hotkeys_) {
+    if (h.modifiers != modifiers || h.vk != vk) continue;
+    if (h.hWnd == 0) return false;
+    PostMessage(h.hWnd, msg::kHotKey, static_cast<WParam>(static_cast<std::intptr_t>(h.id)),
+                static_cast<LParam>((vk << 16) | modifiers));
+    return true;
+  }
+  return false;
+}
+
+void HeadlessOs::TakeHotkeyElsewhere(unsigned modifiers, unsigned vk) {
+  hotkeys_.push_back({0, 0, modifiers, vk});
+}
+
+bool HeadlessOs::TrayMouse(std::uint32_t mouseMessage) {
+  if (!tray_ || (tray_->uFlags & 1) == 0) return false;
+  PostMessage(tray_->hWnd, tray_->callbackMessage, tray_->uID, static_cast<LParam>(mouseMessage));
+  return true;
+}
+
+std::vector<std::string> HeadlessOs::CallNames() const {
+  std::vector<std::string> names;
+  for (const auto& c : calls_) names.push_back(c.name);
+  return names;
+}
+
+}  // namespace pindle::platform::headless

@@ -1,0 +1,212 @@
+#include "platform/headless/headless_window.h"
+
+#include <stdexcept>
+
+#include "platform/headless/headless_backend.h"
+#include "platform/text.h"
+
+namespace pindle::platform::headless {
+
+namespace {
+constexpr int kVkReturn = 13;
+constexpr int kVkEscape = 27;
+constexpr int kVkSpace = 32;
+}  // namespace
+
+HeadlessWindow::HeadlessWindow(HeadlessBackend& backend, Form& form, const FormDef& def,
+                               Hwnd handle)
+    : backend_(backend), form_(form), def_(def), handle_(handle) {
+  controls_.reserve(def.controls.size());
+  for (const auto& c : def.controls) {
+    ControlState s;
+    s.text = c.text;
+    s.visible = c.visible;
+    controls_.push_back(s);
+  }
+  backend_.Register(this);
+}
+
+HeadlessWindow::~HeadlessWindow() {
+  backend_.Unregister(this);
+}
+
+int HeadlessWindow::Id(std::u16string_view control, int index) const {
+  const int id = def_.Find(control, index);
+  if (id < 0) throw std::logic_error("no control " + Utf16ToUtf8(control));
+  return id;
+}
+
+ControlState& HeadlessWindow::At(int control) {
+  return controls_.at(static_cast<std::size_t>(control));
+}
+const ControlState& HeadlessWindow::At(int control) const {
+  return controls_.at(static_cast<std::size_t>(control));
+}
+
+void HeadlessWindow::Show() {
+  visible_ = true;
+  ++showCount_;
+  if (!shownOnce_) {
+    shownOnce_ = true;
+    focus_ = -1;
+    for (const int id : def_.TabOrder()) {
+      if (At(id).visible) {
+        focus_ = id;
+        break;
+      }
+    }
+  }
+  backend_.BringToFront(this);
+}
+
+void HeadlessWindow::SetVisible(bool visible) {
+  visible_ = visible;
+  if (visible) backend_.BringToFront(this);
+}
+
+std::intptr_t HeadlessWindow::IconHandle() const {
+  return def_.icon == FormIcon::None
+             ? 0
+             : static_cast<std::intptr_t>(0x0C10 + static_cast<int>(def_.icon));
+}
+
+std::u16string HeadlessWindow::GetText(int control) const {
+  return At(control).text;
+}
+void HeadlessWindow::SetText(int control, std::u16string_view text) {
+  At(control).text = text;
+}
+bool HeadlessWindow::GetControlVisible(int control) const {
+  return At(control).visible;
+}
+
+void HeadlessWindow::SetControlVisible(int control, bool visible) {
+  At(control).visible = visible;
+  if (!visible && focus_ == control) focus_ = -1;
+}
+
+int HeadlessWindow::GetValue(int control) const {
+  return At(control).value;
+}
+void HeadlessWindow::SetValue(int control, int value) {
+  At(control).value = value;
+}
+int HeadlessWindow::GetListIndex(int control) const {
+  return At(control).listIndex;
+}
+
+void HeadlessWindow::SetListIndex(int control, int index) {
+  auto& s = At(control);
+  s.listIndex = index;
+  const auto& list = def_.controls[static_cast<std::size_t>(control)].list;
+  if (index >= 0 && index < static_cast<int>(list.size()))
+    s.text = list[static_cast<std::size_t>(index)];
+}
+
+void HeadlessWindow::SetTimerEnabled(int control, bool enabled) {
+  auto& s = At(control);
+  if (enabled && !s.timerEnabled) {
+    s.nextTickMs = backend_.TestClock().Peek().ToMilliseconds() +
+                   def_.controls[static_cast<std::size_t>(control)].interval;
+  }
+  s.timerEnabled = enabled;
+}
+
+std::optional<int> HeadlessWindow::TrackPopupMenu(int menu, int flags) {
+  return backend_.RunPopup(*this, menu, flags);
+}
+
+std::u16string HeadlessWindow::Text(std::u16string_view control, int index) const {
+  return At(Id(control, index)).text;
+}
+bool HeadlessWindow::ControlVisible(std::u16string_view control, int index) const {
+  return At(Id(control, index)).visible;
+}
+int HeadlessWindow::Value(std::u16string_view control) const {
+  return At(Id(control)).value;
+}
+int HeadlessWindow::ListIndex(std::u16string_view control) const {
+  return At(Id(control)).listIndex;
+}
+bool HeadlessWindow::TimerEnabled(std::u16string_view control) const {
+  return At(Id(control)).timerEnabled;
+}
+
+std::u16string HeadlessWindow::FocusedControl() const {
+  return focus_ < 0 ? std::u16string() : def_.controls[static_cast<std::size_t>(focus_)].name;
+}
+
+void HeadlessWindow::Type(std::u16string_view control, std::u16string_view text) {
+  const int id = Id(control);
+  const auto kind = def_.controls[static_cast<std::size_t>(id)].kind;
+  if (kind != ControlKind::TextBox && kind != ControlKind::ComboBox) {
+    throw std::logic_error("cannot type into " + Utf16ToUtf8(control));
+  }
+  if (!At(id).visible) throw std::logic_error("typing into a hidden control");
+  focus_ = id;
+  At(id).text = text;
+  // Typing into a combo box's edit part chooses no entry.
+  if (kind == ControlKind::ComboBox) At(id).listIndex = -1;
+}
+
+void HeadlessWindow::Click(std::u16string_view control, int index) {
+  const int id = Id(control, index);
+  const auto& def = def_.controls[static_cast<std::size_t>(id)];
+  if (!At(id).visible) throw std::logic_error("clicking a hidden control");
+  if (def.TakesFocus()) focus_ = id;
+  if (def.kind == ControlKind::CheckBox) At(id).value = At(id).value == 1 ? 0 : 1;
+  form_.RaiseClick(id);
+}
+
+void HeadlessWindow::Choose(std::u16string_view control, int listIndex) {
+  const int id = Id(control);
+  focus_ = id;
+  SetListIndex(id, listIndex);
+  form_.RaiseClick(id);
+}
+
+void HeadlessWindow::PressSurface(int button, int xPixels, int yPixels) {
+  const std::uint32_t message = button == kLeftButton    ? msg::kLButtonDown
+                                : button == kRightButton ? msg::kRButtonDown
+                                                         : msg::kMButtonDown;
+  const auto lParam = static_cast<LParam>((static_cast<unsigned>(yPixels) << 16) |
+                                          (static_cast<unsigned>(xPixels) & 0xFFFF));
+  backend_.Machine().SendMessage(handle_, message, 0, lParam);
+}
+
+void HeadlessWindow::PressKey(int keyCode, int shift) {
+  const auto pressButton = [this](auto matches) {
+    for (std::size_t i = 0; i < def_.controls.size(); ++i) {
+      if (def_.controls[i].kind == ControlKind::CommandButton && matches(def_.controls[i]) &&
+          controls_[i].visible) {
+        form_.RaiseClick(static_cast<int>(i));
+        return true;
+      }
+    }
+    return false;
+  };
+  if (focus_ >= 0) {
+    const auto& def = def_.controls[static_cast<std::size_t>(focus_)];
+    if (def.kind == ControlKind::CommandButton && (keyCode == kVkReturn || keyCode == kVkSpace)) {
+      form_.RaiseClick(focus_);
+      return;
+    }
+    const bool enterIsTyping = def.kind == ControlKind::TextBox && def.multiLine;
+    if (keyCode == kVkReturn && !enterIsTyping &&
+        pressButton([](const ControlDef& c) { return c.isDefault; })) {
+      return;
+    }
+    if (keyCode == kVkEscape && pressButton([](const ControlDef& c) { return c.isCancel; })) {
+      return;
+    }
+    return;  // the control takes the key
+  }
+  form_.RaiseKeyDown(keyCode, shift);
+}
+
+void HeadlessWindow::PressCloseBox() {
+  if (!def_.controlBox) throw std::logic_error("the window has no close box");
+  form_.RaiseClose();
+}
+
+}  // namespace pindle::platform::headless

@@ -1,0 +1,54 @@
+// The printer and the system's print dialog.
+//
+// Printer is the runtime's current printer: settable properties, Print of one text as one
+// line (line ends inside the text start new lines), EndDoc.  The first Print opens a document;
+// EndDoc sends the open document and does nothing when none is open.  A setting the printer
+// refuses throws kInvalidPropertyValue; a document that cannot be started throws
+// kPrinterError.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "platform/os_api.h"
+
+namespace pindle::platform {
+
+inline constexpr std::int16_t kScaleTwips = 1;
+inline constexpr std::int16_t kPortrait = 1;
+inline constexpr std::int16_t kLandscape = 2;
+
+class Printer {
+ public:
+  virtual ~Printer() = default;
+  virtual void SetScaleMode(std::int16_t mode) = 0;
+  virtual void SetCopies(std::int16_t copies) = 0;
+  virtual void SetOrientation(std::int16_t orientation) = 0;
+  // Horizontal print position in the scale unit.
+  virtual void SetCurrentX(float x) = 0;
+  // Font size in points.
+  virtual void SetFontSize(float points) = 0;
+  virtual void Print(std::u16string_view text) = 0;
+  virtual void EndDoc() = 0;
+};
+
+// What the user chose in the system's print dialog.  The chosen printer has become the
+// runtime's Printer when this is returned.
+struct PrintChoice {
+  std::int16_t copies = 1;
+  std::int32_t orientation = kPortrait;
+};
+
+inline constexpr std::int32_t kPdNoSelection = 0x4;
+inline constexpr std::int32_t kPdDisablePrintToFile = 0x80000;
+
+// The backend's part of the print dialog.
+class PrintDialogService {
+ public:
+  virtual ~PrintDialogService() = default;
+  // Shows the modal print dialog owned by owner; empty when the user cancels.
+  virtual std::optional<PrintChoice> ShowPrinter(Hwnd owner, std::int32_t flags) = 0;
+};
+
+}  // namespace pindle::platform

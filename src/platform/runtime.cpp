@@ -1,0 +1,137 @@
+#include "platform/runtime.h"
+
+#include <new>
+#include <stdexcept>
+
+#include "platform/text.h"
+
+namespace pindle::platform {
+
+namespace {
+Runtime* g_current = nullptr;
+}  // namespace
+
+Runtime::Runtime(Backend& backend) : backend_(backend) {
+  g_current = this;
+}
+
+Runtime::~Runtime() {
+  TearDown();
+  if (g_current == this) g_current = nullptr;
+}
+
+Runtime& Runtime::Current() {
+  if (!g_current) throw std::logic_error("no runtime");
+  return *g_current;
+}
+
+Form* Runtime::Find(std::type_index key) const {
+  const auto it = forms_.find(key);
+  return it == forms_.end() ? nullptr : it->second.get();
+}
+
+Form* Runtime::FormByHandle(Hwnd hWnd) const {
+  for (const auto& [key, form] : forms_) {
+    if (form->IsLoaded() && form->hWnd() == hWnd) return form.get();
+  }
+  return nullptr;
+}
+
+void Runtime::Load(std::type_index key, std::unique_ptr<Form> form) {
+  Form& ref = *form;
+  ref.peer_ = backend_.CreateWindow(ref, ref.Definition());
+  forms_.emplace(key, std::move(form));
+  try {
+    ref.Form_Load();
+  } catch (...) {
+    // A window whose load failed is not left behind half-built and hidden.
+    Discard(ref);
+    if (!AnyLoaded() && !ended_) backend_.Quit();
+    throw;
+  }
+}
+
+void Runtime::Discard(Form& form) {
+  for (auto it = forms_.begin(); it != forms_.end(); ++it) {
+    if (it->second.get() != &form) continue;
+    form.peer_.reset();  // the window and its timers go now
+    retired_.push_back(std::move(it->second));
+    forms_.erase(it);
+    return;
+  }
+}
+
+void Runtime::UnloadForm(Form& form, int unloadMode) {
+  if (!form.IsLoaded() || form.unloading_) return;
+  form.unloading_ = true;
+  struct Reset {
+    Form& f;
+    ~Reset() { f.unloading_ = false; }
+  } reset{form};
+  int cancel = 0;
+  form.Form_QueryUnload(cancel, unloadMode);
+  if (cancel != 0) return;
+  form.Form_Unload(cancel);
+  if (cancel != 0) return;
+  Discard(form);
+  if (!AnyLoaded()) backend_.Quit();
+}
+
+void Runtime::End() {
+  ended_ = true;
+  throw ProgramEnd{};
+}
+
+void Runtime::RunEvent(const std::function<void()>& fn) {
+  if (ended_) return;
+  ++eventDepth_;
+  try {
+    fn();
+  } catch (const ProgramEnd&) {
+    ended_ = true;
+  } catch (const RuntimeError& e) {
+    ReportError(e.Number(), e.Description());
+  } catch (const std::bad_alloc&) {
+    ReportError(err::kOutOfMemory, u"メモリが不足しています。");
+  } catch (const std::exception& e) {
+    ReportError(err::kInternal, Utf8ToUtf16(e.what()));
+  }
+  --eventDepth_;
+  if (ended_) {
+    TearDown();
+  } else if (eventDepth_ == 0) {
+    retired_.clear();
+  }
+}
+
+void Runtime::ReportError(int number, const std::u16string& description) {
+  try {
+    MsgBox(u"実行時エラー '" + DecimalText(number) + u"':\n\n" + description, kMbIconStop);
+  } catch (...) {
+    // The report itself failed (no desktop left); nothing more can be shown.
+  }
+}
+
+int Runtime::MsgBox(const std::u16string& prompt, int style, const std::u16string& title) {
+  return backend_.MessageBox(0, prompt, style, title.empty() ? kAppTitle : title);
+}
+
+void Runtime::TearDown() {
+  for (auto& [key, form] : forms_) {
+    form->peer_.reset();
+    retired_.push_back(std::move(form));
+  }
+  forms_.clear();
+  if (eventDepth_ == 0) retired_.clear();
+  if (ended_) backend_.Quit();
+}
+
+LResult PINDLE_CALLBACK RuntimeWindowProc(Hwnd hWnd, std::uint32_t uMsg, WParam wParam,
+                                          LParam lParam) {
+  if (Form* form = Runtime::Current().FormByHandle(hWnd)) {
+    form->DispatchMouseMessage(uMsg, wParam, lParam);
+  }
+  return 0;
+}
+
+}  // namespace pindle::platform

@@ -1,0 +1,34 @@
+// Files on disk.  Paths are the program's UTF-16 text (UTF-8 on Linux, wide on Windows).
+// Every file is opened and closed inside one call.  Failures throw RuntimeError with the
+// number of the kind of failure and a text naming the file.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pindle::platform {
+
+// The separator App.Path is joined with: a backslash on Windows, "/" elsewhere.
+#if defined(_WIN32)
+inline constexpr char16_t kPathSeparator = u'\\';
+#else
+inline constexpr char16_t kPathSeparator = u'/';
+#endif
+
+// The whole content of a file; empty when no file of that name exists.  A name that is a
+// directory or cannot be read throws.
+std::optional<std::string> ReadFileIfExists(const std::u16string& path);
+
+// Replaces the file with bytes, or creates it: the bytes go to a temporary file in the same
+// directory, are flushed to disk, and the temporary file then takes the file's place in one
+// step.  On any failure the file is left as it was, the temporary file is removed, and a
+// RuntimeError is thrown.
+void ReplaceFileContents(const std::u16string& path, std::string_view bytes);
+
+// The lines of a text, as sequential line input reads them: a line ends at CR LF, CR or LF;
+// the end of the text ends the last line; nothing after a final line end.
+std::vector<std::string_view> SplitLines(std::string_view bytes);
+
+}  // namespace pindle::platform

@@ -1,0 +1,379 @@
+#include "platform/cp932.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/cp932_unit.h"
+
+namespace pindle::platform {
+namespace {
+
+constexpr char16_t kReplacement = u'\uFFFD';
+
+std::string Bytes(std::initializer_list<int> values) {
+  std::string out;
+  for (int v : values) out.push_back(static_cast<char>(v));
+  return out;
+}
+
+std::string Hex(std::string_view bytes) {
+  std::string out;
+  char buffer[4];
+  for (unsigned char b : bytes) {
+    std::snprintf(buffer, sizeof buffer, "%02X", b);
+    out += buffer;
+  }
+  return out;
+}
+
+std::u16string Utf16(char32_t c) {
+  if (c <= 0xFFFF) return std::u16string(1, static_cast<char16_t>(c));
+  const char32_t offset = c - 0x10000;
+  return {static_cast<char16_t>(0xD800 + (offset >> 10)),
+          static_cast<char16_t>(0xDC00 + (offset & 0x3FF))};
+}
+
+bool IsLeadByte(int b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+bool IsTrailByte(int b) {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Decoding
+
+TEST(Cp932DecodeTest, BackslashTildeAndWaveDashFollowMicrosoftsTable) {
+  EXPECT_EQ(DecodeCp932("\x5C"), u"\\");
+  EXPECT_EQ(DecodeCp932("\x7E"), u"~");
+  EXPECT_EQ(DecodeCp932("\x81\x60"), u"\uFF5E");
+  EXPECT_EQ(DecodeCp932("C:\x5CUsers\x5C~memo"), u"C:\\Users\\~memo");
+}
+
+TEST(Cp932DecodeTest, NecRow13AndIbmExtensionsDecode) {
+  const std::vector<std::pair<std::string, std::u16string>> cases = {
+      {"\x87\x40", u"①"},       // NEC row 13
+      {"\x87\x54", u"Ⅰ"},       // NEC row 13
+      {"\x87\x8A", u"㈱"},      // NEC row 13
+      {"\xFA\x40", u"ⅰ"},       // IBM extension
+      {"\xFA\x5C", u"纊"},      // IBM extension
+      {"\xFC\x4B", u"黑"},      // last code of the IBM extension
+      {"\xED\x40", u"纊"},      // NEC-selected IBM extension
+      {"\xF0\x40", u"\uE000"},  // first user-defined code
+  };
+  for (const auto& [bytes, expected] : cases) {
+    EXPECT_EQ(DecodeCp932(bytes), expected) << Hex(bytes);
+  }
+}
+
+TEST(Cp932DecodeTest, EverySingleByte) {
+  for (int b = 0; b <= 0xFF; ++b) {
+    const std::u16string decoded = DecodeCp932(std::string(1, static_cast<char>(b)));
+    std::u16string expected;
+    if (b <= 0x7F) {
+      expected = std::u16string(1, static_cast<char16_t>(b));
+    } else if (b >= 0xA1 && b <= 0xDF) {
+      // JIS X 0201 katakana, in the order of the Unicode half-width forms.
+      expected = std::u16string(1, static_cast<char16_t>(0xFF61 + (b - 0xA1)));
+    } else {
+      // Unused bytes and lead bytes without a trail byte.
+      expected = std::u16string(1, kReplacement);
+    }
+    EXPECT_EQ(decoded, expected) << "byte " << b;
+  }
+}
+
+// Every lead/trail pair either is unassigned and becomes one U+FFFD, or decodes to a single
+// character which is stored again as bytes that read back as that same character.
+TEST(Cp932DecodeTest, EveryDoubleByteCodeIsOneCharacterThatSurvivesStoring) {
+  int assigned = 0;
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!IsLeadByte(lead)) continue;
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      if (!IsTrailByte(trail)) continue;
+      const std::string bytes = Bytes({lead, trail});
+      const std::u16string decoded = DecodeCp932(bytes);
+      ASSERT_EQ(decoded.size(), 1u) << Hex(bytes);
+      if (decoded[0] == kReplacement) continue;
+      ++assigned;
+      const Cp932Encoded stored = EncodeCp932(decoded);
+      ASSERT_TRUE(stored.ok()) << Hex(bytes);
+      ASSERT_EQ(stored.bytes.size(), 2u) << Hex(bytes);
+      EXPECT_EQ(DecodeCp932(stored.bytes), decoded) << Hex(bytes) << " -> " << Hex(stored.bytes);
+    }
+  }
+  // JIS X 0208 (6879) + NEC row 13 (83) + NEC-selected IBM extensions (374) + IBM extensions
+  // (388) + user-defined area 0xF040-0xF9FC (10 rows of 188).
+  EXPECT_EQ(assigned, 6879 + 83 + 374 + 388 + 10 * 188);
+}
+
+TEST(Cp932DecodeTest, UnassignedPairIsOneReplacementCharacter) {
+  EXPECT_EQ(DecodeCp932("\x85\x40X"), u"\uFFFDX");  // row 9 is empty
+  EXPECT_EQ(DecodeCp932("\xEF\x40X"), u"\uFFFDX");  // between the NEC selection and user area
+  EXPECT_EQ(DecodeCp932("\xFC\xFCX"), u"\uFFFDX");  // past the IBM extensions
+}
+
+TEST(Cp932DecodeTest, LeadByteWithoutTrailByteKeepsWhatFollows) {
+  EXPECT_EQ(DecodeCp932("A\x82"), u"A\uFFFD");
+  EXPECT_EQ(DecodeCp932("\x82\r\nB"), u"\uFFFD\r\nB");
+  EXPECT_EQ(DecodeCp932("\x88\x7FZ"), u"\uFFFD\x7FZ");
+  EXPECT_EQ(DecodeCp932("\xE0\x0D\x0A"), u"\uFFFD\r\n");
+  // A byte that could be a trail byte is taken as one: 0x82 0x82 is ｂ, leaving 0xA0 alone.
+  EXPECT_EQ(DecodeCp932("\x82\x82\xA0"), u"ｂ\uFFFD");
+  EXPECT_EQ(DecodeCp932("\x82\x82\xA0\xA0"), u"ｂ\uFFFD\uFFFD");
+}
+
+TEST(Cp932DecodeTest, EveryLeadByteWithEveryNonTrailByte) {
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!IsLeadByte(lead)) continue;
+    for (int next = 0; next <= 0xFF; ++next) {
+      if (IsTrailByte(next)) continue;
+      const std::string bytes = Bytes({lead, next, 'a'});
+      std::u16string expected(1, kReplacement);
+      expected += next <= 0x7F ? static_cast<char16_t>(next) : kReplacement;
+      expected += u'a';
+      EXPECT_EQ(DecodeCp932(bytes), expected) << Hex(bytes);
+    }
+  }
+}
+
+TEST(Cp932DecodeTest, UnusedSingleBytesBecomeOneReplacementEach) {
+  EXPECT_EQ(DecodeCp932("\x80\xA0\xFD\xFE\xFFok"), u"\uFFFD\uFFFD\uFFFD\uFFFD\uFFFDok");
+  EXPECT_EQ(DecodeCp932("x\x80y\xFFz"), u"x\uFFFDy\uFFFDz");
+  EXPECT_EQ(DecodeCp932(""), u"");
+  EXPECT_EQ(DecodeCp932(std::string("a\0b", 3)), std::u16string(u"a\0b", 3));
+}
+
+// The scanner copies ASCII without asking the system's table; both must agree.
+TEST(Cp932PlatformTableTest, AsciiIsTheIdentityInBothDirections) {
+  for (int b = 0; b <= 0x7F; ++b) {
+    const std::string byte(1, static_cast<char>(b));
+    EXPECT_EQ(detail::DecodeCp932Unit(byte), std::optional<char32_t>(static_cast<char32_t>(b)))
+        << "byte " << b;
+    EXPECT_EQ(detail::EncodeCp932CodePoint(static_cast<char32_t>(b)), std::optional(byte))
+        << "code point " << b;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Encoding
+
+TEST(Cp932EncodeTest, BackslashTildeAndFullwidthTilde) {
+  const Cp932Encoded encoded = EncodeCp932(u"\\~\uFF5E");
+  ASSERT_TRUE(encoded.ok());
+  EXPECT_EQ(Hex(encoded.bytes), "5C7E8160");
+}
+
+TEST(Cp932EncodeTest, JisFormsAreStoredAsTheirCodePage932Counterparts) {
+  struct Case {
+    char16_t jisForm;
+    char16_t counterpart;
+    const char* bytes;
+  };
+  const std::array<Case, 7> cases = {{
+      {u'\u301C', u'\uFF5E', "8160"},
+      {u'\u2016', u'\u2225', "8161"},
+      {u'\u2212', u'\uFF0D', "817C"},
+      {u'\u00A2', u'\uFFE0', "8191"},
+      {u'\u00A3', u'\uFFE1', "8192"},
+      {u'\u00AC', u'\uFFE2', "81CA"},
+      {u'\u2014', u'\u2015', "815C"},
+  }};
+  for (const Case& c : cases) {
+    const Cp932Encoded jis = EncodeCp932(std::u16string(1, c.jisForm));
+    const Cp932Encoded own = EncodeCp932(std::u16string(1, c.counterpart));
+    ASSERT_TRUE(jis.ok()) << static_cast<int>(c.jisForm);
+    ASSERT_TRUE(own.ok()) << static_cast<int>(c.counterpart);
+    EXPECT_EQ(Hex(jis.bytes), c.bytes);
+    EXPECT_EQ(jis.bytes, own.bytes);
+    EXPECT_EQ(DecodeCp932(jis.bytes), std::u16string(1, c.counterpart));
+  }
+  const Cp932Encoded sentence = EncodeCp932(u"10\u301C20\u2212\u00A35");
+  ASSERT_TRUE(sentence.ok());
+  EXPECT_EQ(DecodeCp932(sentence.bytes), u"10\uFF5E20\uFF0D\uFFE15");
+}
+
+// Of characters with two codes, Windows writes the NEC row 13 code rather than the IBM
+// extension one, and the IBM extension code rather than the NEC-selected one.
+TEST(Cp932EncodeTest, CharactersWithTwoCodesGetTheCodeWindowsWrites) {
+  const std::vector<std::pair<std::u16string, std::string>> cases = {
+      {u"纊", "FA5C"}, {u"ⅰ", "FA40"}, {u"Ⅰ", "8754"},
+      {u"㈱", "878A"}, {u"∵", "81E6"}, {u"\uFFE2", "81CA"},
+  };
+  for (const auto& [text, bytes] : cases) {
+    const Cp932Encoded encoded = EncodeCp932(text);
+    ASSERT_TRUE(encoded.ok());
+    EXPECT_EQ(Hex(encoded.bytes), bytes);
+  }
+}
+
+TEST(Cp932EncodeTest, RefusedCharactersAreReportedInOrderWithoutRepeats) {
+  std::u16string text = u"a¥b😀c";
+  text += static_cast<char16_t>(0xD800);  // high surrogate followed by an ASCII letter
+  text += u"d\uFFFD¥😀e";
+  text += static_cast<char16_t>(0xD800);
+  const Cp932Encoded encoded = EncodeCp932(text);
+  EXPECT_FALSE(encoded.ok());
+  EXPECT_EQ(encoded.unrepresentable, (std::vector<char32_t>{0xA5, 0x1F600, 0xD800, 0xFFFD}));
+  EXPECT_TRUE(encoded.bytes.empty());
+}
+
+TEST(Cp932EncodeTest, LoneSurrogatesAreReportedAsTheyAre) {
+  struct Case {
+    std::u16string text;
+    std::vector<char32_t> reported;
+  };
+  const std::vector<Case> cases = {
+      {std::u16string(u"x") + char16_t{0xD83D}, {0xD83D}},                     // high at the end
+      {std::u16string(1, char16_t{0xDE00}) + u"x", {0xDE00}},                  // low alone
+      {std::u16string{char16_t{0xDE00}, char16_t{0xD83D}}, {0xDE00, 0xD83D}},  // reversed pair
+      {std::u16string{char16_t{0xD83D}, char16_t{0xD83D}, char16_t{0xDE00}},
+       {0xD83D, 0x1F600}},  // a stray high before a real pair
+  };
+  for (const Case& c : cases) {
+    const Cp932Encoded encoded = EncodeCp932(c.text);
+    EXPECT_EQ(encoded.unrepresentable, c.reported);
+    EXPECT_TRUE(encoded.bytes.empty());
+  }
+}
+
+// glibc's converter accepts these and hands back bytes that read as another character, or
+// nothing at all; Windows best-fits the first two.  None may be stored.
+TEST(Cp932EncodeTest, LenientSystemAnswersAreRefused) {
+  const std::vector<char32_t> refused = {
+      0xA5,     // YEN SIGN, would be 0x5C
+      0x203E,   // OVERLINE, would be 0x7E
+      0xE0041,  // TAG LATIN CAPITAL LETTER A, would vanish
+      0x80,     // a C1 control, which Windows writes as the unused byte 0x80
+      0xF8F0,   // what Windows reads the unused byte 0xA0 as
+      0xFFFD,  0x1F600,
+  };
+  for (char32_t c : refused) {
+    const Cp932Encoded encoded = EncodeCp932(u"ok" + Utf16(c) + u"ok");
+    EXPECT_EQ(encoded.unrepresentable, std::vector<char32_t>{c}) << static_cast<unsigned>(c);
+    EXPECT_TRUE(encoded.bytes.empty()) << static_cast<unsigned>(c);
+  }
+}
+
+// Every character of the Basic Multilingual Plane is either refused alone, or stored as one
+// character that reads back as itself (or as its counterpart, for the seven JIS forms).
+TEST(Cp932EncodeTest, EveryBmpCharacterIsRefusedOrReadsBack) {
+  const std::u16string jisForms = u"\u301C\u2016\u2212\u00A2\u00A3\u00AC\u2014";
+  int stored = 0;
+  for (char32_t c = 0; c <= 0xFFFF; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    const std::u16string text(1, static_cast<char16_t>(c));
+    const Cp932Encoded encoded = EncodeCp932(text);
+    if (!encoded.ok()) {
+      ASSERT_EQ(encoded.unrepresentable, std::vector<char32_t>{c}) << static_cast<unsigned>(c);
+      ASSERT_TRUE(encoded.bytes.empty());
+      continue;
+    }
+    ++stored;
+    ASSERT_TRUE(encoded.bytes.size() == 1 || encoded.bytes.size() == 2) << static_cast<unsigned>(c);
+    const std::u16string back = DecodeCp932(encoded.bytes);
+    if (jisForms.find(static_cast<char16_t>(c)) != std::u16string::npos) {
+      EXPECT_NE(back, text);
+      EXPECT_EQ(back.size(), 1u);
+      EXPECT_NE(back[0], kReplacement);
+    } else {
+      EXPECT_EQ(back, text) << static_cast<unsigned>(c) << " -> " << Hex(encoded.bytes);
+    }
+  }
+  // ASCII and the half-width katakana; the 9604 double-byte codes less those whose character
+  // has another code as well (all 374 NEC-selected IBM extensions, 9 NEC row 13 symbols that
+  // are also in row 2, 15 IBM extensions that are also in row 2 or row 13); the seven JIS forms.
+  EXPECT_EQ(stored, 128 + 63 + (9604 - 374 - 9 - 15) + 7);
+}
+
+TEST(Cp932EncodeTest, EmptyTextIsFine) {
+  const Cp932Encoded encoded = EncodeCp932(u"");
+  EXPECT_TRUE(encoded.ok());
+  EXPECT_TRUE(encoded.bytes.empty());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Round trips of memo text
+
+TEST(Cp932RoundTripTest, JapaneseMemoText) {
+  const std::vector<std::u16string> texts = {
+      u"明日の会議は中止",
+      u"ﾀﾞｲｱﾛｸﾞ ｷｬﾌﾟｼｮﾝ",
+      u"①Ⅰ～",
+      u"買い物\r\n・牛乳\r\n・卵\r\n",
+      u"C:\\Users\\memo.txt ~ 100％",
+      u"髙橋さん﨑ちゃん",  // IBM extension kanji common in names
+  };
+  for (const std::u16string& text : texts) {
+    const Cp932Encoded encoded = EncodeCp932(text);
+    ASSERT_TRUE(encoded.ok());
+    EXPECT_EQ(DecodeCp932(encoded.bytes), text);
+  }
+}
+
+TEST(Cp932RoundTripTest, KnownBytes) {
+  const Cp932Encoded kanji = EncodeCp932(u"明日");
+  ASSERT_TRUE(kanji.ok());
+  EXPECT_EQ(Hex(kanji.bytes), "96BE93FA");
+
+  // Half-width katakana take one byte each, voiced marks included.
+  const std::u16string katakana = u"ﾀﾞｲｱﾛｸﾞ ｷｬﾌﾟｼｮﾝ";
+  const Cp932Encoded halfWidth = EncodeCp932(katakana);
+  ASSERT_TRUE(halfWidth.ok());
+  EXPECT_EQ(halfWidth.bytes.size(), katakana.size());
+  EXPECT_EQ(Hex(halfWidth.bytes.substr(0, 2)), "C0DE");
+}
+
+TEST(Cp932RoundTripTest, LineBreaksAreKeptExactly) {
+  const std::u16string text = u"一\r\n二\n三\r四\r\n\r\n";
+  const Cp932Encoded encoded = EncodeCp932(text);
+  ASSERT_TRUE(encoded.ok());
+  EXPECT_EQ(Hex(encoded.bytes), "88EA0D0A93F10A8E4F0D8E6C0D0A0D0A");
+  EXPECT_EQ(DecodeCp932(encoded.bytes), text);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Messages
+
+TEST(Cp932DescribeTest, Formatting) {
+  EXPECT_EQ(DescribeUnrepresentable({}), u"");
+  EXPECT_EQ(DescribeUnrepresentable({0xA5}), u"U+00A5 (¥)");
+  EXPECT_EQ(DescribeUnrepresentable({0xA5, 0x1F600}), u"U+00A5 (¥), U+1F600 (😀)");
+  EXPECT_EQ(DescribeUnrepresentable({0xAC, 0xFFFD}), u"U+00AC (¬), U+FFFD (\uFFFD)");
+  EXPECT_EQ(DescribeUnrepresentable({0x10FFFD}), u"U+10FFFD (\U0010FFFD)");
+}
+
+TEST(Cp932DescribeTest, NoGlyphForSurrogatesAndControls) {
+  EXPECT_EQ(DescribeUnrepresentable({0xD800, 0xDFFF}), u"U+D800, U+DFFF");
+  EXPECT_EQ(DescribeUnrepresentable({0x85, 0xA5}), u"U+0085, U+00A5 (¥)");
+}
+
+TEST(Cp932DescribeTest, Truncation) {
+  const std::vector<char32_t> seven = {0xA5, 0xA6, 0xA9, 0xAE, 0xB5, 0x1F600, 0x1F601};
+  EXPECT_EQ(DescribeUnrepresentable(seven),
+            u"U+00A5 (¥), U+00A6 (¦), U+00A9 (©), U+00AE (®), U+00B5 (µ), …");
+  EXPECT_EQ(DescribeUnrepresentable(seven, 2), u"U+00A5 (¥), U+00A6 (¦), …");
+  EXPECT_EQ(DescribeUnrepresentable(seven, 7),
+            u"U+00A5 (¥), U+00A6 (¦), U+00A9 (©), U+00AE (®), U+00B5 (µ), U+1F600 (😀), "
+            u"U+1F601 (😁)");
+  EXPECT_EQ(DescribeUnrepresentable(seven, 0), u"…");
+  const std::vector<char32_t> five(seven.begin(), seven.begin() + 5);
+  EXPECT_EQ(DescribeUnrepresentable(five),
+            u"U+00A5 (¥), U+00A6 (¦), U+00A9 (©), U+00AE (®), U+00B5 (µ)");
+}
+
+TEST(Cp932DescribeTest, DescribesWhatEncodingRefused) {
+  const Cp932Encoded encoded = EncodeCp932(u"価格¥100😀");
+  EXPECT_EQ(DescribeUnrepresentable(encoded.unrepresentable), u"U+00A5 (¥), U+1F600 (😀)");
+}
+
+}  // namespace
+}  // namespace pindle::platform
