@@ -2,27 +2,50 @@
 // (root passes every permission check, so a read-only directory needs an ordinary user).
 #pragma once
 
+#if !defined(_WIN32)
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <random>
+#include <stdexcept>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "platform/text.h"
 
 namespace pindle::testing {
 
+// A new, empty directory under the system's temporary directory.
+inline std::filesystem::path MakeTempDirectory() {
+#if defined(_WIN32)
+  // No mkdtemp: a random name, created only when nothing of that name exists yet.
+  std::random_device random;
+  const auto base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto candidate = base / ("pindle-" + std::to_string(random() % 100000000));
+    std::error_code ec;
+    if (std::filesystem::create_directory(candidate, ec)) return candidate;
+  }
+  throw std::runtime_error("cannot create a temporary directory");
+#else
+  std::string pattern = (std::filesystem::temp_directory_path() / "pindle-XXXXXX").string();
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  return pattern;
+#endif
+}
+
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pindle-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+  TempDir() : path_(MakeTempDirectory()) {
     std::filesystem::permissions(path_, std::filesystem::perms(0755));
   }
   ~TempDir() {
@@ -39,10 +62,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
-  std::u16string U16() const { return platform::Utf8ToUtf16(path_.string()); }
-  std::u16string U16(const std::string& name) const {
-    return platform::Utf8ToUtf16((path_ / name).string());
-  }
+  std::u16string U16() const { return ProgramText(path_); }
+  std::u16string U16(const std::string& name) const { return ProgramText(path_ / name); }
   void Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(path_ / name, std::ios::binary) << bytes;
   }
@@ -61,11 +82,22 @@ class TempDir {
   }
 
  private:
+  // A path as the program's file functions take it.
+  static std::u16string ProgramText(const std::filesystem::path& path) {
+#if defined(_WIN32)
+    return path.u16string();  // string() would go through the ANSI code page
+#else
+    return platform::Utf8ToUtf16(path.string());
+#endif
+  }
+
   std::filesystem::path path_;
 };
 
+#if !defined(_WIN32)
 // Runs step in a child process as user "nobody" when the tests run as root; returns the exit
-// code the step returned (or -1 when the child did not exit normally).
+// code the step returned (or -1 when the child did not exit normally).  POSIX only: the tests
+// that need it are left out of the Windows build (tests/CMakeLists.txt).
 inline int RunUnprivileged(const std::function<int()>& step) {
   const pid_t pid = ::fork();
   if (pid == 0) {
@@ -76,5 +108,6 @@ inline int RunUnprivileged(const std::function<int()>& step) {
   ::waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+#endif
 
 }  // namespace pindle::testing

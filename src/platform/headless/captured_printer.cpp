@@ -43,7 +43,12 @@ void CapturedPrinter::Print(std::u16string_view text) {
   if (!open_) {
     if (failStartDoc) throw RuntimeError(err::kPrinterError, u"プリンタ エラーです。");
     open_ = PrintedDocument{copies_, orientation_, fontSize_, {}};
+    printsInDocument_ = 0;
   }
+  if (failAfterPrints >= 0 && printsInDocument_ >= failAfterPrints) {
+    throw RuntimeError(err::kPrinterError, u"プリンタ エラーです。");
+  }
+  ++printsInDocument_;
   events_.push_back({"Print", 0, std::u16string(text)});
   std::size_t start = 0;
   for (;;) {

@@ -47,6 +47,9 @@ class CapturedPrinter final : public Printer {
   std::set<std::string> refusedSettings;
   // The next document cannot be started (spooler down): Print throws kPrinterError.
   bool failStartDoc = false;
+  // When >= 0, a document takes this many texts; the Print of the next one throws
+  // kPrinterError (the printer fails in the middle of a page) and the document stays open.
+  int failAfterPrints = -1;
 
  private:
   void Setting(const char* name, double value);
@@ -54,6 +57,7 @@ class CapturedPrinter final : public Printer {
   std::vector<PrinterEvent> events_;
   std::vector<PrintedDocument> documents_;
   std::optional<PrintedDocument> open_;
+  int printsInDocument_ = 0;
   int copies_ = 1;
   int orientation_ = kPortrait;
   float fontSize_ = 0;

@@ -81,6 +81,7 @@ class HeadlessBackend final : public Backend, public PrintDialogService {
 
   // ---- what a test drives and reads ----
   HeadlessOs& Machine() { return os_; }
+  const HeadlessOs& Machine() const { return os_; }
   VirtualClock& TestClock() { return clock_; }
   CapturedPrinter& TestPrinter() { return printer_; }
   void SetClock(const DateTime& t) { clock_.Set(t); }

@@ -52,7 +52,7 @@ std::intptr_t HeadlessOs::ShellExecuteA(Hwnd hWnd, const std::u16string& verb,
     throw RuntimeError(*shellFailure, u"DLL のエントリ ポイント ShellExecuteA が見つかりません。");
   }
   shellRequests_.push_back({hWnd, verb, file, parameters, directory, showCmd});
-  return 42;
+  return shellResult;
 }
 
 std::uint16_t HeadlessOs::GlobalAddAtomA(const std::u16string& text) {

@@ -86,6 +86,9 @@ class HeadlessOs final : public OsApi {
   void SetNextAtom(std::uint16_t atom) { nextAtom_ = atom; }
   // ShellExecuteA raises this error instead of reaching the shell (no shell library).
   std::optional<int> shellFailure;
+  // What ShellExecuteA returns when it reaches the shell (32 or less: the shell failed, e.g.
+  // no program is registered for the target).
+  std::intptr_t shellResult = 42;
   // The atom table is full: GlobalAddAtomA fails.
   bool atomTableFull = false;
 

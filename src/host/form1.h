@@ -1,0 +1,37 @@
+// The tray host: the hidden start-up window that lives for the whole run.  It refuses a second
+// copy, puts the icon into the tray, registers the hotkeys and hooks its own window procedure;
+// the tray icon's mouse messages come back to it, and its pop-up menu opens the other windows.
+#pragma once
+
+#include "host/tray_icon_data.h"
+#include "platform/form.h"
+#include "platform/runtime.h"
+
+namespace pindle {
+
+const platform::FormDef& Form1Definition();
+
+inline constexpr std::int32_t kTrayCallbackMessage = 519;  // the number of WM_MBUTTONDOWN
+
+class Form1 final : public platform::Form {
+ public:
+  explicit Form1(platform::Runtime& rt);
+
+  void Form_Load() override;
+  void Form_MouseDown(int Button, int Shift, float X, float Y) override;
+  void Form_QueryUnload(int& Cancel, int UnloadMode) override;
+  void Form_Unload(int& Cancel) override;
+
+  // Filled once in Form_Load; removes the icon again in Form_Unload.
+  NotifyIconData TrayIconData;
+
+ private:
+  void cmdHide_Click();
+  void memo_Click();
+  void customise_Click();
+  void manual_Click();
+  void aboutme_Click();
+  void end_Click();
+};
+
+}  // namespace pindle

@@ -1,0 +1,37 @@
+#include "host/tray_icon_data.h"
+
+#include "platform/cp932.h"
+
+namespace pindle {
+
+namespace {
+
+void PutU32(std::array<std::uint8_t, 88>& out, std::size_t offset, std::uint64_t value) {
+  for (std::size_t i = 0; i < 4; ++i) out[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
+}  // namespace
+
+std::array<std::uint8_t, 88> NotifyIconData::Bytes() const {
+  std::array<std::uint8_t, 88> out{};
+  PutU32(out, 0, static_cast<std::uint32_t>(cbSize));
+  PutU32(out, 4, hWnd);
+  PutU32(out, 8, static_cast<std::uint32_t>(uID));
+  PutU32(out, 12, static_cast<std::uint32_t>(uFlags));
+  PutU32(out, 16, static_cast<std::uint32_t>(uCallbackMessage));
+  PutU32(out, 20, static_cast<std::uint64_t>(hIcon));
+  const auto tip = platform::EncodeCp932(szTip);
+  for (std::size_t i = 0; i < kTipLength && i < tip.bytes.size(); ++i) {
+    out[24 + i] = static_cast<std::uint8_t>(tip.bytes[i]);
+  }
+  return out;
+}
+
+std::u16string FixedTip(std::u16string_view text) {
+  std::u16string tip(text);
+  tip.push_back(u'\0');
+  tip.resize(kTipLength, u' ');
+  return tip;
+}
+
+}  // namespace pindle
