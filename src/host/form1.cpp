@@ -32,7 +32,9 @@ const FormDef& Form1Definition() {
                     .width = 1575,
                     .height = 375,
                     .tabIndex = 0,
-                    .text = u"cmdHide"}},
+                    .text = u"cmdHide"},
+                   // Tries the tray icon again while the taskbar is not there yet.
+                   {.name = u"timTray", .kind = ControlKind::Timer, .interval = 2000}},
       .menus = {{.name = u"mnuPopUp",
                  .caption = u"ファイル",
                  .visible = false,
@@ -53,6 +55,7 @@ Form1::Form1(Runtime& rt) : Form(rt, Form1Definition()) {
   On(u"manual", Event::Click, [this] { manual_Click(); });
   On(u"aboutme", Event::Click, [this] { aboutme_Click(); });
   On(u"end", Event::Click, [this] { end_Click(); });
+  On(u"timTray", Event::Timer, [this] { timTray_Timer(); });
 }
 
 void Form1::Form_Load() {
@@ -61,6 +64,8 @@ void Form1::Form_Load() {
     App().End();
   }
   SetVisible(false);
+  OsApi& os = App().Os();
+  TaskbarCreatedMessage = os.RegisterWindowMessageA(u"TaskbarCreated");
 
   TrayIconData.cbSize = 88;
   TrayIconData.hWnd = hWnd();
@@ -69,8 +74,8 @@ void Form1::Form_Load() {
   TrayIconData.uCallbackMessage = kTrayCallbackMessage;
   TrayIconData.hIcon = Icon();
   TrayIconData.szTip = FixedTip(u"SysInfo");
-  OsApi& os = App().Os();
-  os.Shell_NotifyIconA(kNimAdd, TrayIconData.Bytes());
+  // At logon the taskbar may not be ready yet: try again for a while.
+  if (!AddTrayIcon()) timTray.SetEnabled(true);
 
   // The hotkeys, with atoms as their identifiers, then the hook that receives them.
   Module2& m = Module2::Values();
@@ -119,6 +124,15 @@ void Form1::Form_QueryUnload(int& /*Cancel*/, int /*UnloadMode*/) {
 
 void Form1::Form_Unload(int& /*Cancel*/) {
   App().Os().Shell_NotifyIconA(kNimDelete, TrayIconData.Bytes());
+}
+
+bool Form1::AddTrayIcon() {
+  return App().Os().Shell_NotifyIconA(kNimAdd, TrayIconData.Bytes()) != 0;
+}
+
+void Form1::timTray_Timer() {
+  constexpr int kMaxAttempts = 15;
+  if (AddTrayIcon() || ++trayAttempts_ >= kMaxAttempts) timTray.SetEnabled(false);
 }
 
 void Form1::cmdHide_Click() {

@@ -24,6 +24,12 @@ class Form1 final : public platform::Form {
 
   // Filled once in Form_Load; removes the icon again in Form_Unload.
   NotifyIconData TrayIconData;
+  // Broadcast when the taskbar is created (at logon, after Explorer restarts).
+  std::uint32_t TaskbarCreatedMessage = 0;
+
+  // Puts the icon into the tray with the record filled at start-up; false when the taskbar
+  // refused it.
+  bool AddTrayIcon();
 
  private:
   void cmdHide_Click();
@@ -32,6 +38,10 @@ class Form1 final : public platform::Form {
   void manual_Click();
   void aboutme_Click();
   void end_Click();
+  void timTray_Timer();
+
+  platform::Control timTray{*this, u"timTray"};
+  int trayAttempts_ = 0;
 };
 
 }  // namespace pindle

@@ -1,5 +1,6 @@
 #include "host/module2.h"
 
+#include "host/form1.h"
 #include "memo/dialog_data_list.h"
 #include "memo/frm_main.h"
 #include "platform/runtime.h"
@@ -26,6 +27,11 @@ platform::LResult PINDLE_CALLBACK WindowProc(platform::Hwnd hWnd, std::uint32_t 
                                              platform::WParam wParam, platform::LParam lParam) {
   Runtime& rt = Runtime::Current();
   Module2& m = rt.Module<Module2>();
+  // Explorer came back (or started late): the icon it lost goes in again, same record.
+  if (Form1* host = rt.IfLoaded<Form1>();
+      host && uMsg != 0 && uMsg == host->TaskbarCreatedMessage) {
+    host->AddTrayIcon();
+  }
   // While a hotkey action runs (it may show a message box with a loop of its own), every
   // message goes straight on, and a hotkey pressed then is dropped.
   if (!m.InWindowProc) {

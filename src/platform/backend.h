@@ -25,11 +25,11 @@ class Backend {
 
   // Builds the hidden window of form from its definition.  The peer raises the form's events
   // through Form's Raise... calls.
-  virtual std::unique_ptr<WindowPeer> CreateWindow(Form& form, const FormDef& def) = 0;
+  virtual std::unique_ptr<WindowPeer> CreatePeer(Form& form, const FormDef& def) = 0;
 
   // A modal message box; returns the button pressed (kIdOk).
-  virtual int MessageBox(Hwnd owner, const std::u16string& prompt, int style,
-                         const std::u16string& title) = 0;
+  virtual int ShowMessageBox(Hwnd owner, const std::u16string& prompt, int style,
+                             const std::u16string& title) = 0;
   virtual void Beep() = 0;
 
   virtual const Clock& GetClock() const = 0;

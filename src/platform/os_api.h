@@ -66,6 +66,8 @@ class OsApi {
   virtual std::uint16_t GlobalDeleteAtom(std::uint16_t atom) = 0;
 
   // user32.
+  // The number of a message known to every program by its name ("TaskbarCreated").
+  virtual std::uint32_t RegisterWindowMessageA(const std::u16string& name) = 0;
   virtual int RegisterHotKey(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) = 0;
   virtual int UnregisterHotKey(Hwnd hWnd, int id) = 0;
   // With index -4: makes newLong the window's procedure and returns the previous one.

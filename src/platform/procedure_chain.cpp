@@ -8,6 +8,12 @@ void ProcedureChain::Add(Hwnd hWnd) {
   procs_[hWnd] = ProcAddress(&RuntimeWindowProc);
 }
 
+std::vector<Hwnd> ProcedureChain::Windows() const {
+  std::vector<Hwnd> windows;
+  for (const auto& [hWnd, proc] : procs_) windows.push_back(hWnd);
+  return windows;
+}
+
 void ProcedureChain::Remove(Hwnd hWnd) {
   procs_.erase(hWnd);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <vector>
 
 #include "platform/os_api.h"
 
@@ -15,6 +16,7 @@ class ProcedureChain {
   void Add(Hwnd hWnd);
   void Remove(Hwnd hWnd);
   bool Contains(Hwnd hWnd) const { return procs_.contains(hWnd); }
+  std::vector<Hwnd> Windows() const;
   // Puts newProc in place and returns the previous procedure (0 for an unknown window).
   std::intptr_t Exchange(Hwnd hWnd, std::intptr_t newProc);
   // Sends a message through the window's current procedure; 0 for an unknown window.

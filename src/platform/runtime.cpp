@@ -39,7 +39,7 @@ Form* Runtime::FormByHandle(Hwnd hWnd) const {
 
 void Runtime::Load(std::type_index key, std::unique_ptr<Form> form) {
   Form& ref = *form;
-  ref.peer_ = backend_.CreateWindow(ref, ref.Definition());
+  ref.peer_ = backend_.CreatePeer(ref, ref.Definition());
   forms_.emplace(key, std::move(form));
   try {
     ref.Form_Load();
@@ -113,7 +113,7 @@ void Runtime::ReportError(int number, const std::u16string& description) {
 }
 
 int Runtime::MsgBox(const std::u16string& prompt, int style, const std::u16string& title) {
-  return backend_.MessageBox(0, prompt, style, title.empty() ? kAppTitle : title);
+  return backend_.ShowMessageBox(0, prompt, style, title.empty() ? kAppTitle : title);
 }
 
 void Runtime::TearDown() {

@@ -19,17 +19,18 @@ TEST_F(Form1Test, StartUpHidesTheHostAddsTheIconRegistersTheHotkeysThenHooks) {
   StartProgram();
   const auto h = static_cast<long long>(HostHandle());
   const auto& calls = backend.Machine().Calls();
-  ASSERT_EQ(calls.size(), 8u);
-  EXPECT_EQ(calls[0].name, "Shell_NotifyIconA");
-  EXPECT_THAT(calls[0].args, ElementsAre(0));
-  EXPECT_EQ(calls[1], (OsCall{"GlobalAddAtomA", {}, u"HOTKEY1", {}}));
-  EXPECT_EQ(calls[2], (OsCall{"GlobalAddAtomA", {}, u"HOTKEY2", {}}));
-  EXPECT_EQ(calls[3], (OsCall{"GlobalAddAtomA", {}, u"HOTKEY3", {}}));
+  ASSERT_EQ(calls.size(), 9u);
+  EXPECT_EQ(calls[0], (OsCall{"RegisterWindowMessageA", {}, u"TaskbarCreated", {}}));
+  EXPECT_EQ(calls[1].name, "Shell_NotifyIconA");
+  EXPECT_THAT(calls[1].args, ElementsAre(0));
+  EXPECT_EQ(calls[2], (OsCall{"GlobalAddAtomA", {}, u"HOTKEY1", {}}));
+  EXPECT_EQ(calls[3], (OsCall{"GlobalAddAtomA", {}, u"HOTKEY2", {}}));
+  EXPECT_EQ(calls[4], (OsCall{"GlobalAddAtomA", {}, u"HOTKEY3", {}}));
   // Atoms 0xC0A5.. widened with sign extension: -16219, -16218, -16217.
-  EXPECT_EQ(calls[4], (OsCall{"RegisterHotKey", {h, -16219, 1, 0x70}, {}, {}}));
-  EXPECT_EQ(calls[5], (OsCall{"RegisterHotKey", {h, -16218, 1, 0x71}, {}, {}}));
-  EXPECT_EQ(calls[6], (OsCall{"RegisterHotKey", {h, -16217, 1, 0x72}, {}, {}}));
-  EXPECT_EQ(calls[7], (OsCall{"SetWindowLongA", {h, -4}, {}, {}}));
+  EXPECT_EQ(calls[5], (OsCall{"RegisterHotKey", {h, -16219, 1, 0x70}, {}, {}}));
+  EXPECT_EQ(calls[6], (OsCall{"RegisterHotKey", {h, -16218, 1, 0x71}, {}, {}}));
+  EXPECT_EQ(calls[7], (OsCall{"RegisterHotKey", {h, -16217, 1, 0x72}, {}, {}}));
+  EXPECT_EQ(calls[8], (OsCall{"SetWindowLongA", {h, -4}, {}, {}}));
 
   EXPECT_FALSE(Window(u"Form1").IsVisible());
   const auto& tray = backend.Machine().Tray();
@@ -45,7 +46,7 @@ TEST_F(Form1Test, StartUpHidesTheHostAddsTheIconRegistersTheHotkeysThenHooks) {
 TEST_F(Form1Test, EndReleasesHotkeysAtomsHookThenTheIconAndNothingElse) {
   StartProgram();
   const auto h = static_cast<long long>(HostHandle());
-  const auto addRecord = backend.Machine().Calls()[0].record;
+  const auto addRecord = backend.Machine().Calls()[1].record;
   const std::size_t before = backend.Machine().Calls().size();
   ChooseFromTrayMenu(u"end");
 
@@ -163,6 +164,49 @@ TEST_F(Form1Test, EndWithAnotherWindowOpenKeepsThatWindowAndEndsWhenItCloses) {
   EXPECT_EQ(backend.Quits(), 0);
   rt.RunEvent([this] { rt.Unload<frmMain>(); });
   EXPECT_EQ(backend.Quits(), 1);
+}
+
+TEST_F(Form1Test, TheIconComesBackWhenExplorerRestarts) {
+  StartProgram();
+  const auto addRecord = backend.Machine().Calls()[1].record;
+  const std::size_t before = backend.Machine().Calls().size();
+  backend.Machine().RestartTaskbar();
+  EXPECT_FALSE(backend.Machine().Tray().has_value());
+  backend.PumpMessages();
+  ASSERT_TRUE(backend.Machine().Tray().has_value());
+  EXPECT_EQ(backend.Machine().Tray()->tip, "SysInfo");
+  ASSERT_THAT(CallsFrom(before), ElementsAre("Shell_NotifyIconA"));
+  EXPECT_EQ(backend.Machine().Calls().back().args, std::vector<long long>{0});
+  EXPECT_EQ(backend.Machine().Calls().back().record, addRecord);
+  // The menu works through the icon that came back.
+  ChooseFromTrayMenu(u"memo");
+  EXPECT_TRUE(Loaded(u"frmMain"));
+}
+
+TEST_F(Form1Test, AnIconRefusedAtLogonIsTriedAgainUntilTheTaskbarIsThere) {
+  backend.Machine().taskbarMissing = true;
+  StartProgram();
+  EXPECT_FALSE(backend.Machine().Tray().has_value());
+  EXPECT_TRUE(AltF(1)) << "the hotkeys work without the icon";
+  backend.Advance(4000);
+  EXPECT_FALSE(backend.Machine().Tray().has_value());
+  backend.Machine().taskbarMissing = false;
+  backend.Advance(2000);
+  ASSERT_TRUE(backend.Machine().Tray().has_value());
+  const auto names = backend.Machine().CallNames();
+  const auto adds = std::count(names.begin(), names.end(), "Shell_NotifyIconA");
+  backend.Advance(10000);
+  EXPECT_EQ(std::count(names.begin(), names.end(), "Shell_NotifyIconA"), adds);
+  EXPECT_EQ(backend.Machine().CallNames().size(), names.size()) << "no more attempts once added";
+}
+
+TEST_F(Form1Test, TriesForTheIconStopAfterAWhile) {
+  backend.Machine().taskbarMissing = true;
+  StartProgram();
+  backend.Advance(60'000);
+  const auto names = backend.Machine().CallNames();
+  EXPECT_EQ(std::count(names.begin(), names.end(), "Shell_NotifyIconA"), 16);
+  EXPECT_FALSE(Window(u"Form1").TimerEnabled(u"timTray"));
 }
 
 TEST_F(Form1Test, HideButtonHidesTheHostAgain) {

@@ -8,7 +8,7 @@ namespace pindle::platform::headless {
 HeadlessBackend::HeadlessBackend() = default;
 HeadlessBackend::~HeadlessBackend() = default;
 
-std::unique_ptr<WindowPeer> HeadlessBackend::CreateWindow(Form& form, const FormDef& def) {
+std::unique_ptr<WindowPeer> HeadlessBackend::CreatePeer(Form& form, const FormDef& def) {
   ++windowsCreated_;
   const Hwnd handle = nextHandle_;
   nextHandle_ += 0x22;
@@ -30,8 +30,8 @@ void HeadlessBackend::BringToFront(HeadlessWindow* window) {
   windows_.insert(windows_.begin(), window);
 }
 
-int HeadlessBackend::MessageBox(Hwnd owner, const std::u16string& prompt, int style,
-                                const std::u16string& title) {
+int HeadlessBackend::ShowMessageBox(Hwnd owner, const std::u16string& prompt, int style,
+                                    const std::u16string& title) {
   messageBoxes_.push_back({owner, prompt, style, title});
   int answer = kIdOk;
   if (!messageBoxScript_.empty()) {

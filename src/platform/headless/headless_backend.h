@@ -47,9 +47,9 @@ class HeadlessBackend final : public Backend, public PrintDialogService {
   ~HeadlessBackend() override;
 
   // ---- Backend ----
-  std::unique_ptr<WindowPeer> CreateWindow(Form& form, const FormDef& def) override;
-  int MessageBox(Hwnd owner, const std::u16string& prompt, int style,
-                 const std::u16string& title) override;
+  std::unique_ptr<WindowPeer> CreatePeer(Form& form, const FormDef& def) override;
+  int ShowMessageBox(Hwnd owner, const std::u16string& prompt, int style,
+                     const std::u16string& title) override;
   void Beep() override { ++beeps_; }
   const Clock& GetClock() const override { return clock_; }
   OsApi& Os() override { return os_; }

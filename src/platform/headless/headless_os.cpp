@@ -30,7 +30,7 @@ int HeadlessOs::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::
     icon.tip.push_back(static_cast<char>(record[i]));
   switch (dwMessage) {
     case kNimAdd:
-      if (tray_) return 0;
+      if (tray_ || taskbarMissing) return 0;
       tray_ = icon;
       return 1;
     case kNimDelete:
@@ -82,6 +82,21 @@ int HeadlessOs::AtomUses(const std::u16string& text) const {
     if (entry.text == text) return entry.uses;
   }
   return 0;
+}
+
+std::uint32_t HeadlessOs::RegisterWindowMessageA(const std::u16string& name) {
+  calls_.push_back({"RegisterWindowMessageA", {}, name, {}});
+  const auto [it, added] = registeredMessages_.try_emplace(
+      name, static_cast<std::uint32_t>(0xC100 + registeredMessages_.size()));
+  return it->second;
+}
+
+void HeadlessOs::RestartTaskbar() {
+  tray_.reset();
+  taskbarMissing = false;
+  const std::uint32_t message = RegisterWindowMessageA(u"TaskbarCreated");
+  calls_.pop_back();  // the shell's own registration is not the program's call
+  for (const Hwnd hWnd : chain_.Windows()) PostMessage(hWnd, message, 0, 0);
 }
 
 int HeadlessOs::RegisterHotKey(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {

@@ -53,6 +53,7 @@ class HeadlessOs final : public OsApi {
                               const std::optional<std::u16string>& directory, int showCmd) override;
   std::uint16_t GlobalAddAtomA(const std::u16string& text) override;
   std::uint16_t GlobalDeleteAtom(std::uint16_t atom) override;
+  std::uint32_t RegisterWindowMessageA(const std::u16string& name) override;
   int RegisterHotKey(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) override;
   int UnregisterHotKey(Hwnd hWnd, int id) override;
   std::intptr_t SetWindowLongA(Hwnd hWnd, int index, std::intptr_t newLong) override;
@@ -74,6 +75,8 @@ class HeadlessOs final : public OsApi {
   void TakeHotkeyElsewhere(unsigned modifiers, unsigned vk);
   // The mouse over the tray icon: the shell posts the icon's callback message.
   bool TrayMouse(std::uint32_t mouseMessage);
+  // Explorer restarts: every tray icon is gone and every window hears "TaskbarCreated".
+  void RestartTaskbar();
 
   const std::vector<OsCall>& Calls() const { return calls_; }
   std::vector<std::string> CallNames() const;
@@ -91,6 +94,8 @@ class HeadlessOs final : public OsApi {
   std::intptr_t shellResult = 42;
   // The atom table is full: GlobalAddAtomA fails.
   bool atomTableFull = false;
+  // No taskbar yet (early at logon): adding a tray icon fails.
+  bool taskbarMissing = false;
 
  private:
   struct Message {
@@ -105,6 +110,7 @@ class HeadlessOs final : public OsApi {
   };
 
   std::vector<OsCall> calls_;
+  std::map<std::u16string, std::uint32_t> registeredMessages_;
   std::map<std::uint16_t, Atom> atoms_;
   std::uint16_t nextAtom_ = 0xC0A5;
   std::vector<HotkeyRegistration> hotkeys_;

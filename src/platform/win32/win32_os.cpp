@@ -1,0 +1,101 @@
+#include "platform/win32/win32_os.h"
+
+#include <windows.h>
+// after windows.h
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "platform/cp932.h"
+#include "platform/runtime_error.h"
+
+namespace pindle::platform::win32 {
+
+namespace {
+
+HWND ToHwnd(Hwnd h) {
+  return reinterpret_cast<HWND>(h);
+}
+
+// Handles are 32-bit values on 64-bit Windows too, sign-extended.
+template <class H>
+H FromLow32(std::uint32_t value) {
+  return reinterpret_cast<H>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
+}
+
+std::uint32_t U32At(std::span<const std::uint8_t> b, std::size_t offset) {
+  return static_cast<std::uint32_t>(b[offset]) | static_cast<std::uint32_t>(b[offset + 1]) << 8 |
+         static_cast<std::uint32_t>(b[offset + 2]) << 16 |
+         static_cast<std::uint32_t>(b[offset + 3]) << 24;
+}
+
+// Text for an ANSI call; a character code page 932 cannot hold is an error, not a '?'.
+std::string Ansi(const std::u16string& text) {
+  auto encoded = EncodeCp932(text);
+  if (!encoded.ok()) {
+    throw RuntimeError(err::kInvalidArgument, u"Shift-JIS で表せない文字があります: " +
+                                                  DescribeUnrepresentable(encoded.unrepresentable));
+  }
+  return std::move(encoded.bytes);
+}
+
+}  // namespace
+
+int Win32Os::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_t> record) {
+  if (record.size() < 88) return 0;
+  NOTIFYICONDATAA data{};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = FromLow32<HWND>(U32At(record, 4));
+  data.uID = U32At(record, 8);
+  data.uFlags = U32At(record, 12);
+  data.uCallbackMessage = U32At(record, 16);
+  data.hIcon = FromLow32<HICON>(U32At(record, 20));
+  static_assert(sizeof data.szTip >= 64);  // the 88-byte form reads the first 64
+  std::memcpy(data.szTip, record.data() + 24, 64);
+  data.szTip[63] = '\0';
+  return ::Shell_NotifyIconA(dwMessage, &data) ? 1 : 0;
+}
+
+std::intptr_t Win32Os::ShellExecuteA(Hwnd hWnd, const std::u16string& verb,
+                                     const std::u16string& file,
+                                     const std::optional<std::u16string>& parameters,
+                                     const std::optional<std::u16string>& directory, int showCmd) {
+  const std::string v = Ansi(verb), f = Ansi(file);
+  const std::string p = parameters ? Ansi(*parameters) : std::string();
+  const std::string d = directory ? Ansi(*directory) : std::string();
+  const HINSTANCE result =
+      ::ShellExecuteA(ToHwnd(hWnd), v.c_str(), f.c_str(), parameters ? p.c_str() : nullptr,
+                      directory ? d.c_str() : nullptr, showCmd);
+  return reinterpret_cast<std::intptr_t>(result);
+}
+
+std::uint16_t Win32Os::GlobalAddAtomA(const std::u16string& text) {
+  return ::GlobalAddAtomA(Ansi(text).c_str());
+}
+
+std::uint16_t Win32Os::GlobalDeleteAtom(std::uint16_t atom) {
+  return ::GlobalDeleteAtom(atom);
+}
+
+std::uint32_t Win32Os::RegisterWindowMessageA(const std::u16string& name) {
+  return ::RegisterWindowMessageA(Ansi(name).c_str());
+}
+
+int Win32Os::RegisterHotKey(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {
+  return ::RegisterHotKey(ToHwnd(hWnd), id, modifiers, vk) ? 1 : 0;
+}
+
+int Win32Os::UnregisterHotKey(Hwnd hWnd, int id) {
+  return ::UnregisterHotKey(ToHwnd(hWnd), id) ? 1 : 0;
+}
+
+std::intptr_t Win32Os::SetWindowLongA(Hwnd hWnd, int index, std::intptr_t newLong) {
+  return ::SetWindowLongPtrA(ToHwnd(hWnd), index, newLong);
+}
+
+LResult Win32Os::CallWindowProcA(std::intptr_t prevProc, Hwnd hWnd, std::uint32_t uMsg,
+                                 WParam wParam, LParam lParam) {
+  return ::CallWindowProcA(reinterpret_cast<WNDPROC>(prevProc), ToHwnd(hWnd), uMsg, wParam, lParam);
+}
+
+}  // namespace pindle::platform::win32
