@@ -493,6 +493,13 @@ int Win32Window::LabelAt(int container, POINT pt) const {
   return -1;
 }
 
+int Win32Window::FocusedButton() const {
+  const int c = ControlIdOf(::GetFocus());
+  return c >= 0 && def_.controls[static_cast<std::size_t>(c)].kind == ControlKind::CommandButton
+             ? c
+             : -1;
+}
+
 void Win32Window::ClickButton(bool isDefault) {
   for (std::size_t i = 0; i < def_.controls.size(); ++i) {
     const ControlDef& c = def_.controls[i];
@@ -510,6 +517,10 @@ bool Win32Window::OnCommand(WPARAM wParam, LPARAM lParam) {
   const int code = HIWORD(wParam);
   if (lParam == 0 || id == IDOK || id == IDCANCEL) {
     // Enter and Esc, as the dialog keys turn them into commands.
+    if (id == IDOK && FocusedButton() >= 0) {
+      form_.RaiseClick(FocusedButton());
+      return true;
+    }
     if (id == IDOK) ClickButton(true);
     if (id == IDCANCEL) ClickButton(false);
     return id == IDOK || id == IDCANCEL;
@@ -600,6 +611,10 @@ LRESULT Win32Window::OnFormMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (OnCommand(wParam, lParam)) return 0;
       break;
     case DM_GETDEFID:
+      // A focused push button is the one Enter presses; otherwise the window's default.
+      if (const int focused = FocusedButton(); focused >= 0) {
+        return MAKELRESULT(kIdBase + focused, DC_HASDEFID);
+      }
       for (std::size_t i = 0; i < def_.controls.size(); ++i) {
         if (def_.controls[i].kind == ControlKind::CommandButton && def_.controls[i].isDefault) {
           return MAKELRESULT(kIdBase + static_cast<int>(i), DC_HASDEFID);

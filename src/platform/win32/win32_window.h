@@ -79,6 +79,8 @@ class Win32Window final : public WindowPeer {
   HFONT FontFor(const ControlDef& c);
   COLORREF BackColorOf(int container) const;
   void ClickButton(bool isDefault);
+  // The command button with the keyboard focus, or -1.
+  int FocusedButton() const;
 
   Win32Backend& backend_;
   Form& form_;

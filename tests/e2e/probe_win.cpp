@@ -1,0 +1,92 @@
+// A small Windows tool for the end-to-end script: reads what a window of the running program
+// shows, as a user would see it.
+//   pindle_probe text TITLE   prints the text of the first edit box of the visible top-level
+//                             window titled TITLE, in UTF-8; exit code 1 when there is none.
+//   pindle_probe menu         while a pop-up menu is open: prints its screen rectangle
+//                             "left top right bottom" and exits with 0.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+struct Search {
+  const wchar_t* title;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<Search*>(lParam);
+  wchar_t text[256] = {};
+  ::GetWindowTextW(hwnd, text, 256);
+  if (::IsWindowVisible(hwnd) && std::wcscmp(text, search->title) == 0) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK FindEdit(HWND hwnd, LPARAM lParam) {
+  wchar_t cls[32] = {};
+  ::GetClassNameW(hwnd, cls, 32);
+  if (_wcsicmp(cls, L"Edit") == 0) {
+    *reinterpret_cast<HWND*>(lParam) = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void WriteUtf8(const std::wstring& text) {
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                        nullptr, nullptr);
+  DWORD written = 0;
+  ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()),
+              &written, nullptr);
+}
+
+}  // namespace
+
+BOOL CALLBACK FindMenu(HWND hwnd, LPARAM lParam) {
+  wchar_t cls[32] = {};
+  ::GetClassNameW(hwnd, cls, 32);
+  if (::IsWindowVisible(hwnd) && std::wcscmp(cls, L"#32768") == 0) {
+    *reinterpret_cast<HWND*>(lParam) = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc == 2 && std::wcscmp(argv[1], L"menu") == 0) {
+    HWND menu = nullptr;
+    ::EnumWindows(&FindMenu, reinterpret_cast<LPARAM>(&menu));
+    if (!menu) return 1;
+    RECT r;
+    ::GetWindowRect(menu, &r);
+    std::printf("%ld %ld %ld %ld\n", static_cast<long>(r.left), static_cast<long>(r.top),
+                static_cast<long>(r.right), static_cast<long>(r.bottom));
+    return 0;
+  }
+  if (argc != 3 || std::wcscmp(argv[1], L"text") != 0) {
+    std::fputs("usage: pindle_probe text TITLE | pindle_probe menu\n", stderr);
+    return 2;
+  }
+  Search search{argv[2]};
+  ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return 1;
+  HWND edit = nullptr;
+  ::EnumChildWindows(search.found, &FindEdit, reinterpret_cast<LPARAM>(&edit));
+  if (!edit) return 1;
+  // WM_GETTEXT works across processes for edit controls.
+  const auto length = ::SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const auto copied = ::SendMessageW(edit, WM_GETTEXT, static_cast<WPARAM>(length + 1),
+                                     reinterpret_cast<LPARAM>(text.data()));
+  text.resize(static_cast<std::size_t>(copied));
+  WriteUtf8(text);
+  return 0;
+}
