@@ -111,6 +111,7 @@ int ErrorNumber(DWORD error) {
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:  // ReplaceFileW: the file is in use
       return err::kPermissionDenied;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
@@ -126,13 +127,16 @@ int ErrorNumber(DWORD error) {
   }
 }
 
-[[noreturn]] void Fail(int number, const std::u16string& what, const std::u16string& path,
-                       DWORD error) {
-  throw RuntimeError(number, what + u" (" + path + u"): " + SystemMessage(error));
+// Throws error `number` with a text naming the file and, when given, the system's reason.
+[[noreturn]] void FailWithNumber(int number, const std::u16string& what, const std::u16string& path,
+                                 DWORD error = ERROR_SUCCESS) {
+  std::u16string text = what + u" (" + path + u")";
+  if (error != ERROR_SUCCESS) text += u": " + SystemMessage(error);
+  throw RuntimeError(number, text);
 }
 
 [[noreturn]] void Fail(DWORD error, const std::u16string& what, const std::u16string& path) {
-  Fail(ErrorNumber(error), what, path, error);
+  FailWithNumber(ErrorNumber(error), what, path, error);
 }
 
 bool IsDirectory(const std::wstring& name) {
@@ -157,7 +161,7 @@ std::optional<std::string> ReadFileIfExists(const std::u16string& path) {
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
     // A directory cannot be opened as a file; it shows up as access denied.
     if (IsDirectory(name)) {
-      Fail(err::kPathFileAccess, u"ファイルではなくフォルダです", path, error);
+      FailWithNumber(err::kPathFileAccess, u"ファイルではなくフォルダです", path);
     }
     Fail(error, u"ファイルを開けません", path);
   }
@@ -183,12 +187,25 @@ void ReplaceFileContents(const std::u16string& path, std::string_view bytes) {
   const DWORD attributes = ::GetFileAttributesW(name.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-    Fail(err::kPathFileAccess, u"ファイルではなくフォルダなので保存できません", path,
-         ERROR_DIRECTORY_NOT_SUPPORTED);
+    FailWithNumber(err::kPathFileAccess, u"ファイルではなくフォルダなので保存できません", path);
   }
   // A write-protected file stays protected, as it would against an in-place write.
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     Fail(ERROR_ACCESS_DENIED, u"ファイルが書き込み禁止です", path);
+  }
+  // ReplaceFileW needs to delete the old file; when another program holds it open without
+  // allowing that, say so before anything is written.  (Wine's ReplaceFileW would also leave
+  // a temporary file of its own behind in that case.)
+  if (exists) {
+    FileHandle probe(::CreateFileW(name.c_str(), DELETE,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!probe.valid()) {
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_FILE_NOT_FOUND) {
+        Fail(error, u"ファイルが他のプログラムで使われています", path);
+      }
+    }
   }
 
   // The temporary file sits beside the file, so the final step is a rename on one volume.
@@ -219,14 +236,18 @@ void ReplaceFileContents(const std::u16string& path, std::string_view bytes) {
     if (!::WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) {
       Fail(::GetLastError(), u"ファイルに書き込めません", path);
     }
+    if (written == 0) Fail(ERROR_WRITE_FAULT, u"ファイルに書き込めません", path);
     done += written;
   }
   if (!::FlushFileBuffers(file.get())) Fail(::GetLastError(), u"ファイルに書き込めません", path);
   if (!file.Close()) Fail(::GetLastError(), u"ファイルに書き込めません", path);
 
   if (exists) {
-    if (!::ReplaceFileW(name.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                        nullptr, nullptr)) {
+    // The old file's attributes and security go to the new one where they can; a share that
+    // cannot take them over does not stop the save.
+    if (!::ReplaceFileW(name.c_str(), temp.c_str(), nullptr,
+                        REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
+                        nullptr)) {
       const DWORD error = ::GetLastError();
       // The file went away since it was looked at, or ReplaceFileW removed it but could not
       // rename the new one: either way the new content only has to move into place.

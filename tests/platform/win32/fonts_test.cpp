@@ -1,0 +1,135 @@
+// The Japanese fonts the windows name can draw their texts: each face resolves to a font with
+// every glyph of a Japanese sample, fixed-pitch ＭＳ ゴシック and proportional ＭＳ Ｐゴシック
+// keep their metrics' kind, and the dialog and message-box fonts cover Japanese too.  (Under
+// Wine this checks the prefix's font mapping, see scripts/wine-env.sh.)
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cwchar>
+#include <string>
+#include <vector>
+
+namespace pindle::testing {
+namespace {
+
+// Owns a screen device context.
+class ScreenDc {
+ public:
+  ScreenDc() : dc_(::GetDC(nullptr)) {}
+  ~ScreenDc() {
+    if (dc_) ::ReleaseDC(nullptr, dc_);
+  }
+  ScreenDc(const ScreenDc&) = delete;
+  ScreenDc& operator=(const ScreenDc&) = delete;
+
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// Owns a font and keeps it selected into a device context while it lives.
+class SelectedFont {
+ public:
+  SelectedFont(HDC dc, const LOGFONTW& description)
+      : dc_(dc), font_(::CreateFontIndirectW(&description)), previous_(::SelectObject(dc, font_)) {}
+  ~SelectedFont() {
+    ::SelectObject(dc_, previous_);
+    if (font_) ::DeleteObject(font_);
+  }
+  SelectedFont(const SelectedFont&) = delete;
+  SelectedFont& operator=(const SelectedFont&) = delete;
+
+  bool valid() const { return font_ != nullptr; }
+
+ private:
+  HDC dc_;
+  HFONT font_;
+  HGDIOBJ previous_;
+};
+
+LOGFONTW Font(const std::wstring& face, BYTE charset = SHIFTJIS_CHARSET) {
+  LOGFONTW description{};
+  description.lfHeight = -16;
+  description.lfCharSet = charset;
+  face.copy(description.lfFaceName, LF_FACESIZE - 1);  // the rest stays zero
+  return description;
+}
+
+constexpr wchar_t kSample[] = L"内線番号一覧 登録メモ ﾀﾞｲｱﾛｸﾞ 電話応対メモ";
+
+// How many characters of the sample the selected font has no glyph for.
+int MissingGlyphs(HDC dc) {
+  const int length = static_cast<int>(std::wcslen(kSample));
+  std::vector<WORD> glyphs(static_cast<std::size_t>(length));
+  if (::GetGlyphIndicesW(dc, kSample, length, glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS) ==
+      GDI_ERROR) {
+    return length;
+  }
+  int missing = 0;
+  for (WORD glyph : glyphs) missing += glyph == 0xFFFF ? 1 : 0;
+  return missing;
+}
+
+int Width(HDC dc, const wchar_t* text) {
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc, text, static_cast<int>(std::wcslen(text)), &size);
+  return size.cx;
+}
+
+TEST(JapaneseFontTest, TheProgramsFacesHaveEveryGlyph) {
+  const ScreenDc dc;
+  ASSERT_NE(dc.get(), nullptr);
+  for (const wchar_t* face : {L"ＭＳ ゴシック", L"ＭＳ Ｐゴシック", L"MS UI Gothic"}) {
+    const SelectedFont font(dc.get(), Font(face));
+    ASSERT_TRUE(font.valid());
+    TEXTMETRICW metrics{};
+    ASSERT_TRUE(::GetTextMetricsW(dc.get(), &metrics));
+    EXPECT_EQ(metrics.tmCharSet, SHIFTJIS_CHARSET) << std::wstring(face);
+    EXPECT_EQ(MissingGlyphs(dc.get()), 0) << std::wstring(face);
+  }
+}
+
+TEST(JapaneseFontTest, GothicIsFixedPitchAndPGothicProportional) {
+  const ScreenDc dc;
+  ASSERT_NE(dc.get(), nullptr);
+  {
+    const SelectedFont font(dc.get(), Font(L"ＭＳ ゴシック"));
+    EXPECT_EQ(Width(dc.get(), L"iiii"), Width(dc.get(), L"WWWW"));
+  }
+  {
+    const SelectedFont font(dc.get(), Font(L"ＭＳ Ｐゴシック"));
+    EXPECT_LT(Width(dc.get(), L"iiii"), Width(dc.get(), L"WWWW"));
+  }
+}
+
+TEST(JapaneseFontTest, DialogAndMessageBoxFontsCoverJapanese) {
+  const ScreenDc dc;
+  ASSERT_NE(dc.get(), nullptr);
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  {
+    const SelectedFont font(dc.get(), metrics.lfMessageFont);
+    EXPECT_EQ(MissingGlyphs(dc.get()), 0)
+        << "message box font " << metrics.lfMessageFont.lfFaceName;
+  }
+  {
+    const SelectedFont font(dc.get(), metrics.lfMenuFont);
+    EXPECT_EQ(MissingGlyphs(dc.get()), 0) << "menu font " << metrics.lfMenuFont.lfFaceName;
+  }
+  {
+    const SelectedFont font(dc.get(), Font(L"MS Shell Dlg", DEFAULT_CHARSET));
+    EXPECT_EQ(MissingGlyphs(dc.get()), 0) << "dialog font";
+  }
+}
+
+}  // namespace
+}  // namespace pindle::testing
