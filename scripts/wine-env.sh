@@ -10,6 +10,10 @@
 #                                 Sets up under DIR.  --display: the caller's $DISPLAY instead
 #                                 of a private Xvfb (for scripts/run); --keep-prefix: reuse the
 #                                 prefix a former run prepared instead of making it afresh.
+#                                 WINE_ENV_SCREEN sets the Xvfb screen (default 1280x1024x24).
+# wine_env_set_dpi DPI            Sets the prefix's LogPixels (96, 120, 144, 192, ...) and
+#                                 restarts its Windows processes, so that every program started
+#                                 afterwards, the desktop and tray included, runs at that DPI.
 # wine_env_track PID              Adds a process for wine_env_stop to end.
 # wine_env_stop                   Ends everything started here, by process id, and the prefix's
 #                                 wineserver, and removes a fresh prefix (WINE_ENV_KEEP=1 keeps
@@ -72,7 +76,7 @@ wine_env_window_manager_runs() {
 wine_env_start_xvfb() {
   local number_file="$WINE_ENV_DIR/display-number"
   : >"$number_file"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+  Xvfb -displayfd 3 -screen 0 "${WINE_ENV_SCREEN:-1280x1024x24}" -nolisten tcp -noreset \
     3>"$number_file" >"$WINE_ENV_DIR/xvfb.log" 2>&1 &
   wine_env_track $!
   if ! wine_env_wait_for 20 grep -q '[0-9]' "$number_file"; then
@@ -206,6 +210,20 @@ wine_env_start() {
     touch "$WINEPREFIX/.pindle-ready"
   fi
   # Keep one wineserver for the whole run: every program starts faster.
+  "$WINESERVER" -p
+}
+
+# Wine reads the DPI once per process, from HKCU\Control Panel\Desktop\LogPixels (before
+# HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts\LogPixels).  The
+# processes still running (the desktop and its tray) end, so none of them keeps the old DPI.
+wine_env_set_dpi() {
+  "$WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f \
+    >"$WINE_ENV_DIR/set-dpi.log" 2>&1 || {
+    echo "wine-env: cannot set LogPixels to $1 (see $WINE_ENV_DIR/set-dpi.log)" >&2
+    return 1
+  }
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w
   "$WINESERVER" -p
 }
 

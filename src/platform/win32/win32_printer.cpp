@@ -12,10 +12,18 @@ namespace pindle::platform::win32 {
 
 namespace {
 
-constexpr int kMarginTwips = 1440 * 2 / 3;  // a third of an inch inside the printable area
+constexpr int kMarginTwips = 1440 * 2 / 3;  // two thirds of an inch inside the printable area
 
-[[noreturn]] void PrinterError() {
-  throw RuntimeError(err::kPrinterError, u"プリンタ エラーです。印刷を開始できません。");
+struct ClosePrinterHandle {
+  void operator()(HANDLE h) const { ::ClosePrinter(h); }
+};
+using PrinterHandle = Owned<HANDLE, ClosePrinterHandle>;
+
+// The document cannot be started (no such printer, spooler refused), or the printer failed
+// while the document was open.
+[[noreturn]] void PrinterError(bool started = false) {
+  throw RuntimeError(err::kPrinterError, started ? u"プリンタ エラーです。"
+                                                 : u"プリンタ エラーです。印刷を開始できません。");
 }
 
 [[noreturn]] void Refused() {
@@ -32,15 +40,14 @@ std::wstring DefaultPrinterName() {
   return name;
 }
 
+DEVMODEW* AsMode(std::vector<std::byte>& bytes) {
+  return bytes.size() >= sizeof(DEVMODEW) ? reinterpret_cast<DEVMODEW*>(bytes.data()) : nullptr;
+}
+
 }  // namespace
 
 Win32Printer::~Win32Printer() {
-  if (open_) ::AbortDoc(drawDc_);
-}
-
-DEVMODEW* Win32Printer::Mode() {
-  return devMode_.size() >= sizeof(DEVMODEW) ? reinterpret_cast<DEVMODEW*>(devMode_.data())
-                                             : nullptr;
+  if (open_) calls_.abortDoc(drawDc_);
 }
 
 void Win32Printer::Choose(std::wstring name, std::vector<std::byte> devMode) {
@@ -55,18 +62,12 @@ void Win32Printer::SetScaleMode(std::int16_t mode) {
 
 void Win32Printer::SetCopies(std::int16_t copies) {
   if (copies < 1) Refused();
-  if (DEVMODEW* m = Mode()) {
-    m->dmCopies = copies;
-    m->dmFields |= DM_COPIES;
-  }
+  copies_ = copies;
 }
 
 void Win32Printer::SetOrientation(std::int16_t orientation) {
   if (orientation != kPortrait && orientation != kLandscape) Refused();
-  if (DEVMODEW* m = Mode()) {
-    m->dmOrientation = orientation == kLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
-    m->dmFields |= DM_ORIENTATION;
-  }
+  orientation_ = orientation;
 }
 
 void Win32Printer::SetCurrentX(float x) {
@@ -79,29 +80,71 @@ void Win32Printer::SetFontSize(float points) {
   fontSize_ = points;
 }
 
+std::wstring Win32Printer::PrinterName() const {
+  return name_.empty() ? DefaultPrinterName() : name_;
+}
+
+std::vector<std::byte> Win32Printer::JobDeviceMode() const {
+  std::wstring name = PrinterName();
+  HANDLE raw = nullptr;
+  if (name.empty() || !::OpenPrinterW(name.data(), &raw, nullptr) || !raw) PrinterError();
+  const PrinterHandle printer(raw);
+
+  const LONG size = ::DocumentPropertiesW(nullptr, printer.get(), name.data(), nullptr, nullptr, 0);
+  const bool driverMerges = size >= static_cast<LONG>(sizeof(DEVMODEW));
+  std::vector<std::byte> mode = devMode_;
+  if (!AsMode(mode) && driverMerges) {
+    // Nothing chosen in the dialog: the printer's own defaults.
+    mode.assign(static_cast<std::size_t>(size), std::byte{});
+    if (::DocumentPropertiesW(nullptr, printer.get(), name.data(), AsMode(mode), nullptr,
+                              DM_OUT_BUFFER) != IDOK) {
+      mode.clear();
+    }
+  }
+  DEVMODEW* m = AsMode(mode);
+  if (!m) return {};
+  if (copies_) {
+    m->dmCopies = *copies_;
+    m->dmFields |= DM_COPIES;
+  }
+  if (orientation_) {
+    m->dmOrientation = *orientation_ == kLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+    m->dmFields |= DM_ORIENTATION;
+  }
+  if (!driverMerges) return mode;
+  // The driver keeps what it can do and drops the rest.
+  std::vector<std::byte> merged(static_cast<std::size_t>(size));
+  if (::DocumentPropertiesW(nullptr, printer.get(), name.data(), AsMode(merged), m,
+                            DM_IN_BUFFER | DM_OUT_BUFFER) != IDOK) {
+    return mode;
+  }
+  return merged;
+}
+
 void Win32Printer::StartDocument() {
   if (testDc_) {
     drawDc_ = testDc_;
   } else {
-    if (name_.empty()) name_ = DefaultPrinterName();
-    if (name_.empty()) PrinterError();
-    dc_.reset(::CreateDCW(L"WINSPOOL", name_.c_str(), nullptr, Mode()));
+    const std::wstring name = PrinterName();
+    std::vector<std::byte> mode = JobDeviceMode();
+    dc_.reset(::CreateDCW(L"WINSPOOL", name.c_str(), nullptr, AsMode(mode)));
     if (!dc_) PrinterError();
     drawDc_ = dc_.get();
   }
   DOCINFOW info{};
   info.cbSize = sizeof info;
   info.lpszDocName = L"Pindle";
-  if (::StartDocW(drawDc_, &info) <= 0) {
-    dc_.reset();
-    PrinterError();
-  }
-  if (::StartPage(drawDc_) <= 0) {
-    ::AbortDoc(drawDc_);
-    dc_.reset();
+  if (calls_.startDoc(drawDc_, &info) <= 0) {
+    CloseDocument();
     PrinterError();
   }
   open_ = true;
+  if (calls_.startPage(drawDc_) <= 0) {
+    calls_.abortDoc(drawDc_);
+    CloseDocument();
+    PrinterError();
+  }
+  pageOpen_ = true;
 
   const int dpiX = ::GetDeviceCaps(drawDc_, LOGPIXELSX);
   const int dpiY = ::GetDeviceCaps(drawDc_, LOGPIXELSY);
@@ -126,15 +169,22 @@ void Win32Printer::StartDocument() {
 }
 
 void Win32Printer::NewLine(std::wstring_view line) {
-  if (y_ + lineHeight_ > bottom_ && y_ > top_) {
-    ::EndPage(drawDc_);
-    ::StartPage(drawDc_);
+  // A line that would pass the bottom margin goes on a new page (a page holds at least one).
+  if (pageOpen_ && y_ + lineHeight_ > bottom_ && y_ > top_) {
+    pageOpen_ = false;
+    if (calls_.endPage(drawDc_) <= 0) PrinterError(true);
+  }
+  if (!pageOpen_) {
+    if (calls_.startPage(drawDc_) <= 0) PrinterError(true);
+    pageOpen_ = true;
     y_ = top_;
   }
   if (!line.empty()) {
     Selected s(drawDc_, font_.get());
     ::SetBkMode(drawDc_, TRANSPARENT);
-    ::TextOutW(drawDc_, left_, y_, line.data(), static_cast<int>(line.size()));
+    if (!::TextOutW(drawDc_, left_, y_, line.data(), static_cast<int>(line.size()))) {
+      PrinterError(true);
+    }
   }
   y_ += lineHeight_;
 }
@@ -153,12 +203,32 @@ void Win32Printer::Print(std::u16string_view text) {
 
 void Win32Printer::EndDoc() {
   if (!open_) return;
+  bool sent = !pageOpen_ || calls_.endPage(drawDc_) > 0;
+  sent = calls_.endDoc(drawDc_) > 0 && sent;
+  CloseDocument();
+  if (!sent) PrinterError(true);
+}
+
+void Win32Printer::CloseDocument() {
   open_ = false;
-  ::EndPage(drawDc_);
-  ::EndDoc(drawDc_);
+  pageOpen_ = false;
   font_.reset();
   dc_.reset();
   drawDc_ = nullptr;
+}
+
+PrintChoice Win32PrintDialog::Accept(Win32Printer& printer, std::wstring name,
+                                     std::vector<std::byte> devMode) {
+  PrintChoice choice;
+  if (devMode.size() >= sizeof(DEVMODEW)) {
+    const auto* dm = reinterpret_cast<const DEVMODEW*>(devMode.data());
+    if (dm->dmFields & DM_COPIES) choice.copies = dm->dmCopies;
+    if (dm->dmFields & DM_ORIENTATION) {
+      choice.orientation = dm->dmOrientation == DMORIENT_LANDSCAPE ? kLandscape : kPortrait;
+    }
+  }
+  printer.Choose(std::move(name), std::move(devMode));
+  return choice;
 }
 
 std::optional<PrintChoice> Win32PrintDialog::ShowPrinter(Hwnd owner, std::int32_t flags) {
@@ -182,20 +252,14 @@ std::optional<PrintChoice> Win32PrintDialog::ShowPrinter(Hwnd owner, std::int32_
       name = reinterpret_cast<const wchar_t*>(names.get()) + names.get()->wDeviceOffset;
   }
   std::vector<std::byte> mode;
-  PrintChoice choice;
   if (devModeHandle) {
     Locked<DEVMODEW> dm(devModeHandle.get());
     if (dm.get()) {
       const auto* bytes = reinterpret_cast<const std::byte*>(dm.get());
       mode.assign(bytes, bytes + dm.get()->dmSize + dm.get()->dmDriverExtra);
-      if (dm.get()->dmFields & DM_COPIES) choice.copies = dm.get()->dmCopies;
-      if (dm.get()->dmFields & DM_ORIENTATION) {
-        choice.orientation = dm.get()->dmOrientation == DMORIENT_LANDSCAPE ? kLandscape : kPortrait;
-      }
     }
   }
-  printer_.Choose(std::move(name), std::move(mode));
-  return choice;
+  return Accept(printer_, std::move(name), std::move(mode));
 }
 
 }  // namespace pindle::platform::win32

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,16 @@
 #include "platform/win32/win32_handles.h"
 
 namespace pindle::platform::win32 {
+
+// The document calls of the spooler.  A test puts its own in their place to draw on a DC that
+// has no document of its own (an enhanced metafile) and to see each call there.
+struct DocumentCalls {
+  int(WINAPI* startDoc)(HDC, const DOCINFOW*) = ::StartDocW;
+  int(WINAPI* startPage)(HDC) = ::StartPage;
+  int(WINAPI* endPage)(HDC) = ::EndPage;
+  int(WINAPI* endDoc)(HDC) = ::EndDoc;
+  int(WINAPI* abortDoc)(HDC) = ::AbortDoc;
+};
 
 class Win32Printer final : public Printer {
  public:
@@ -28,27 +39,41 @@ class Win32Printer final : public Printer {
   void Print(std::u16string_view text) override;
   void EndDoc() override;
 
-  // The printer the user chose, with the driver's settings (DEVMODE bytes).
+  // The printer the user chose, with the driver's settings (DEVMODE bytes; may be empty).
   void Choose(std::wstring name, std::vector<std::byte> devMode);
-  // Draws pages on dc instead of a printer's (for tests: an enhanced-metafile DC); the dc
-  // stays the caller's.
-  void UseDeviceContext(HDC dc) { testDc_ = dc; }
+  // Draws the following documents on dc instead of a printer's, with calls in place of the
+  // spooler's document calls; the dc stays the caller's.
+  void UseDeviceContext(HDC dc, DocumentCalls calls) {
+    testDc_ = dc;
+    calls_ = calls;
+  }
+
+  // The DEVMODE the next document starts with: the chosen one (or the printer's default) with
+  // the copies and orientation set here, as the driver merges them.  Throws kPrinterError when
+  // the printer cannot be opened.
+  std::vector<std::byte> JobDeviceMode() const;
+  // The printer the next document goes to: the chosen one, or else the default printer.
+  std::wstring PrinterName() const;
 
  private:
   void StartDocument();
   void NewLine(std::wstring_view line);
-  DEVMODEW* Mode();
+  void CloseDocument();
 
   std::wstring name_;
   std::vector<std::byte> devMode_;
+  std::optional<std::int16_t> copies_;
+  std::optional<std::int16_t> orientation_;
   float fontSize_ = 12.0f;
   float currentXTwips_ = 0.0f;
   HDC testDc_ = nullptr;
+  DocumentCalls calls_;
 
   // The open document.
   DcHandle dc_;
   HDC drawDc_ = nullptr;
   bool open_ = false;
+  bool pageOpen_ = false;
   FontHandle font_;
   int y_ = 0;
   int lineHeight_ = 0;
@@ -59,6 +84,11 @@ class Win32PrintDialog final : public PrintDialogService {
  public:
   explicit Win32PrintDialog(Win32Printer& printer) : printer_(printer) {}
   std::optional<PrintChoice> ShowPrinter(Hwnd owner, std::int32_t flags) override;
+
+  // What the dialog does once the user has chosen: the printer becomes the one printer prints
+  // on, and the copies and orientation are read from the chosen DEVMODE.
+  static PrintChoice Accept(Win32Printer& printer, std::wstring name,
+                            std::vector<std::byte> devMode);
 
  private:
   Win32Printer& printer_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/runtime_error.h"
 #include "platform/win32/resources/resource_ids.h"
@@ -119,9 +120,16 @@ void Win32Window::Create() {
   HWND owner = def_.showInTaskbar ? nullptr : backend_.OwnerWindow();
   if (def_.showInTaskbar) ex |= WS_EX_APPWINDOW;
 
+  // Created where it will open, so that it takes the DPI of that monitor from the start.
+  int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
+  if (def_.startPosition == StartPosition::Manual) {
+    const int systemDpi = static_cast<int>(::GetDpiForSystem());
+    x = ::MulDiv(def_.left, systemDpi, 1440);
+    y = ::MulDiv(def_.top, systemDpi, 1440);
+  }
   const std::wstring caption = Wide(def_.caption);
-  ::CreateWindowExW(ex, kFormClass, caption.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, 100, 100,
-                    owner, nullptr, backend_.Instance(), this);
+  ::CreateWindowExW(ex, kFormClass, caption.c_str(), style, x, y, 100, 100, owner, nullptr,
+                    backend_.Instance(), this);
   if (!hwnd_) {
     throw RuntimeError(err::kOutOfMemory, u"ウィンドウ " + def_.name + u" を作れません。");
   }
@@ -273,7 +281,28 @@ void Win32Window::LayOut() {
       r.bottom += (r.bottom - r.top) * 8;  // the list
     ::MoveWindow(controls_[i].hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
   }
-  ::InvalidateRect(hwnd_, nullptr, TRUE);
+  // The controls were moved without drawing: everything, children included, paints afresh.
+  ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void Win32Window::FitClient(POINT origin, UINT flags) {
+  const auto style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE));
+  const auto ex = static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+  const int width = Px(def_.width), height = Px(def_.height);
+  RECT r{0, 0, width, height};
+  ::AdjustWindowRectExForDpi(&r, style, FALSE, ex, static_cast<UINT>(dpi_));
+  ::SetWindowPos(hwnd_, nullptr, origin.x, origin.y, r.right - r.left, r.bottom - r.top, flags);
+  // The frame the system really gives the window can differ from the computed one (a DPI its
+  // frame metrics were not made for): measure it and correct the size once.
+  RECT client;
+  ::GetClientRect(hwnd_, &client);
+  const int dx = width - client.right, dy = height - client.bottom;
+  if (dx != 0 || dy != 0) {
+    RECT outer;
+    ::GetWindowRect(hwnd_, &outer);
+    ::SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left + dx,
+                   outer.bottom - outer.top + dy, flags | SWP_NOMOVE);
+  }
 }
 
 void Win32Window::PlaceWindow() {
@@ -283,7 +312,29 @@ void Win32Window::PlaceWindow() {
   ::AdjustWindowRectExForDpi(&r, style, FALSE, ex, static_cast<UINT>(dpi_));
   UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
   if (def_.startPosition == StartPosition::WindowsDefault) flags |= SWP_NOMOVE;
-  ::SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, flags);
+  FitClient(POINT{r.left, r.top}, flags);
+  LayOut();
+}
+
+void Win32Window::OnDpiChanged(int dpi, const RECT& suggested) {
+  dpi_ = dpi;
+  // Fonts made for the new DPI; the old ones are deleted once no control holds them any more.
+  const auto oldFonts = std::exchange(fonts_, {});
+  const FontHandle oldDefault = std::move(defaultFont_);
+  for (std::size_t i = 0; i < controls_.size(); ++i) {
+    if (controls_[i].hwnd) {
+      ::SendMessageW(controls_[i].hwnd, WM_SETFONT,
+                     reinterpret_cast<WPARAM>(FontFor(def_.controls[i])), FALSE);
+    }
+  }
+  if (::IsZoomed(hwnd_)) {
+    // A maximised window fills the rectangle the system gives it.
+    ::SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    // Where the system suggests, with the client area of the definition at the new DPI.
+    FitClient(POINT{suggested.left, suggested.top}, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   LayOut();
 }
 
@@ -666,23 +717,9 @@ LRESULT Win32Window::OnFormMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
-    case WM_DPICHANGED: {
-      dpi_ = HIWORD(wParam);
-      fonts_.clear();
-      defaultFont_.reset();
-      for (std::size_t i = 0; i < controls_.size(); ++i) {
-        if (controls_[i].hwnd) {
-          ::SendMessageW(controls_[i].hwnd, WM_SETFONT,
-                         reinterpret_cast<WPARAM>(FontFor(def_.controls[i])), FALSE);
-        }
-      }
-      const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
-      ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
-                     suggested->right - suggested->left, suggested->bottom - suggested->top,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-      LayOut();
+    case WM_DPICHANGED:
+      OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
-    }
     default:
       break;
   }

@@ -70,7 +70,12 @@ class Win32Window final : public WindowPeer {
   void Create();
   void CreateControls();
   void PlaceWindow();
+  // Sizes the window so that its client area is the definition's at the window's DPI, its
+  // outer top-left corner at origin (unless flags hold SWP_NOMOVE).
+  void FitClient(POINT origin, UINT flags);
   void LayOut();
+  // WM_DPICHANGED: fonts, size and layout for the new DPI, at the place the system suggests.
+  void OnDpiChanged(int dpi, const RECT& suggested);
   void Paint(HWND surface, int container, HDC dc);
   // The label under a point of a surface (client pixels), or -1.
   int LabelAt(int container, POINT pt) const;

@@ -1,12 +1,13 @@
-// The Windows backend with real windows: layout from twips at the window's DPI, colours and
-// fonts as defined, dialog keys, and a hotkey message through the real subclass chain.
+// The Windows backend with real windows: layout from twips at the window's DPI (the system's
+// LogPixels: 96, 120, 144 or 192, one run of win32_tests each), fonts made for that DPI and
+// made again when the DPI changes, colours, dialog keys, and a hotkey message through the real
+// subclass chain.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <functional>
+#include <stdexcept>
+#include <string>
 
 #include "host/form1.h"
 #include "host/module2.h"
@@ -14,58 +15,74 @@
 #include "memo/dialog_data_list.h"
 #include "memo/frm_main.h"
 #include "platform/program.h"
-#include "platform/runtime.h"
-#include "platform/win32/win32_backend.h"
-#include "platform/win32/win32_window.h"
+#include "print/dialog_printer.h"
+#include "win32_window_fixture.h"
 
 namespace pindle::platform::win32 {
 namespace {
 
-class Win32WindowTest : public ::testing::Test {
- protected:
-  Win32Backend backend{::GetModuleHandleW(nullptr)};
-  Runtime rt{backend};
-
-  // Delivers messages until done() holds, or fails after the timeout.
-  bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      MSG msg;
-      while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) Win32Backend::Dispatch(msg);
-      ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-  }
-  static Win32Window& Peer(Form& form) { return static_cast<Win32Window&>(form.Peer()); }
-  static RECT ChildRect(HWND child) {
-    RECT r;
-    ::GetWindowRect(child, &r);
-    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-    return r;
-  }
-  static int ExpectedDpi() {
-    const char* v = std::getenv("PINDLE_EXPECT_DPI");
-    return v ? std::atoi(v) : 96;
-  }
-};
-
+// Pixels of a few windows at each DPI, worked out by hand from the twips of their definitions
+// (pixels = twips * DPI / 1440, rounded half away from zero).
 struct Layout {
   int dpi;
-  SIZE client;
-  RECT text1, okButton;
-  int fontHeight9pt;
+  int twipsPerPixel;  // whole twips per pixel: 1440 / DPI, rounded down
+  SIZE editorClient;  // the registered-memo editor, Dialog_DataList
+  RECT editorText1, editorOk;
+  RECT memoText1, memoCommand1;  // the quick memo, frmMain
+  SIZE printClient;              // the print dialog, Dialog_Printer
+  RECT printOk;
+  int fontHeight9pt;  // lfHeight of a 9-point font
 };
+// One DPI a row: the editor, the quick memo and the print dialog each on a line of their own.
+// clang-format off
 constexpr Layout kLayouts[] = {
-    {96, {607, 504}, {16, 8, 593, 465}, {512, 472, 593, 497}, -12},
-    {144, {911, 756}, {24, 12, 890, 698}, {768, 708, 890, 746}, -18},
+    {96, 15,
+     {607, 504}, {16, 8, 593, 465}, {512, 472, 593, 497},
+     {160, 40, 681, 401}, {608, 576, 681, 601},
+     {425, 371}, {336, 336, 417, 361},
+     -12},
+    {120, 12,
+     {759, 630}, {20, 10, 741, 581}, {640, 590, 741, 621},
+     {200, 50, 851, 501}, {760, 720, 851, 751},
+     {531, 464}, {420, 420, 521, 451},
+     -15},
+    {144, 10,
+     {911, 756}, {24, 12, 890, 698}, {768, 708, 890, 746},
+     {240, 60, 1022, 602}, {912, 864, 1022, 902},
+     {638, 557}, {504, 504, 626, 542},
+     -18},
+    {192, 7,
+     {1214, 1008}, {32, 16, 1186, 930}, {1024, 944, 1186, 994},
+     {320, 80, 1362, 802}, {1216, 1152, 1362, 1202},
+     {850, 742}, {672, 672, 834, 722},
+     -24},
 };
+// clang-format on
 
 const Layout& LayoutFor(int dpi) {
   for (const auto& l : kLayouts) {
     if (l.dpi == dpi) return l;
   }
-  throw std::runtime_error("no expected layout for this DPI");
+  throw std::runtime_error("no expected layout for DPI " + std::to_string(dpi));
+}
+
+std::string Text(const RECT& r) {
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
+         "," + std::to_string(r.bottom);
+}
+
+// The system's message font at a DPI: the font of every control the definitions give none.
+LONG MessageFontHeight(int dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
+                               static_cast<UINT>(dpi));
+  return metrics.lfMessageFont.lfHeight;
+}
+
+::testing::AssertionResult SameRect(const RECT& actual, const RECT& expected) {
+  if (::EqualRect(&actual, &expected)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << Text(actual) << " != " << Text(expected);
 }
 
 TEST_F(Win32WindowTest, EditorIsLaidOutFromTwipsAtTheWindowsDpi) {
@@ -75,14 +92,12 @@ TEST_F(Win32WindowTest, EditorIsLaidOutFromTwipsAtTheWindowsDpi) {
   const Layout& expected = LayoutFor(w.Dpi());
   RECT client;
   ::GetClientRect(w.Window(), &client);
-  EXPECT_EQ(client.right, expected.client.cx);
-  EXPECT_EQ(client.bottom, expected.client.cy);
+  EXPECT_EQ(client.right, expected.editorClient.cx);
+  EXPECT_EQ(client.bottom, expected.editorClient.cy);
   const RECT text1 = ChildRect(w.ControlWindow(editor.Definition().Find(u"Text1")));
-  EXPECT_TRUE(::EqualRect(&text1, &expected.text1))
-      << text1.left << "," << text1.top << "," << text1.right << "," << text1.bottom;
+  EXPECT_TRUE(SameRect(text1, expected.editorText1));
   const RECT ok = ChildRect(w.ControlWindow(editor.Definition().Find(u"OKButton")));
-  EXPECT_TRUE(::EqualRect(&ok, &expected.okButton))
-      << ok.left << "," << ok.top << "," << ok.right << "," << ok.bottom;
+  EXPECT_TRUE(SameRect(ok, expected.editorOk));
   // A fixed dialog frame: no maximise or minimise box, not resizable, no taskbar button.
   const auto style = ::GetWindowLongPtrW(w.Window(), GWL_STYLE);
   EXPECT_FALSE(style & (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME));
@@ -90,14 +105,101 @@ TEST_F(Win32WindowTest, EditorIsLaidOutFromTwipsAtTheWindowsDpi) {
   EXPECT_EQ(::GetWindow(w.Window(), GW_OWNER), backend.OwnerWindow());
 }
 
+TEST_F(Win32WindowTest, QuickMemoControlsAreLaidOutAtTheDpi) {
+  auto& memo = rt.Instance<frmMain>();
+  Win32Window& w = Peer(memo);
+  ASSERT_EQ(w.Dpi(), ExpectedDpi());
+  const Layout& expected = LayoutFor(w.Dpi());
+  const RECT text1 = ChildRect(w.ControlWindow(memo.Definition().Find(u"Text1")));
+  EXPECT_TRUE(SameRect(text1, expected.memoText1));
+  const RECT print = ChildRect(w.ControlWindow(memo.Definition().Find(u"Command1")));
+  EXPECT_TRUE(SameRect(print, expected.memoCommand1));
+}
+
+TEST_F(Win32WindowTest, PrintDialogIsLaidOutAtTheDpi) {
+  auto& dialog = rt.Instance<Dialog_Printer>();
+  Win32Window& w = Peer(dialog);
+  ASSERT_EQ(w.Dpi(), ExpectedDpi());
+  const Layout& expected = LayoutFor(w.Dpi());
+  RECT client;
+  ::GetClientRect(w.Window(), &client);
+  EXPECT_EQ(client.right, expected.printClient.cx);
+  EXPECT_EQ(client.bottom, expected.printClient.cy);
+  const RECT ok = ChildRect(w.ControlWindow(dialog.Definition().Find(u"OKButton")));
+  EXPECT_TRUE(SameRect(ok, expected.printOk));
+  // Its client area opens where the definition puts it, in pixels of the same DPI.
+  POINT origin{0, 0};
+  ::ClientToScreen(w.Window(), &origin);
+  EXPECT_EQ(origin.x, ::MulDiv(2760, w.Dpi(), 1440));
+  EXPECT_EQ(origin.y, ::MulDiv(3750, w.Dpi(), 1440));
+}
+
+TEST_F(Win32WindowTest, ScreenTwipsPerPixelAreWholeAtTheSystemDpi) {
+  EXPECT_EQ(::GetDpiForSystem(), static_cast<UINT>(ExpectedDpi()));
+  EXPECT_EQ(backend.TwipsPerPixelX(), static_cast<float>(LayoutFor(ExpectedDpi()).twipsPerPixel));
+}
+
+TEST_F(Win32WindowTest, ControlsWithoutAFontGetTheMessageFontOfTheDpi) {
+  auto& editor = rt.Instance<Dialog_DataList>();
+  Win32Window& w = Peer(editor);
+  const LOGFONTW ok = FontOf(w.ControlWindow(editor.Definition().Find(u"OKButton")));
+  EXPECT_EQ(ok.lfHeight, MessageFontHeight(w.Dpi()));
+  // The message font grows with the DPI: its size at 96 DPI scaled, give or take rounding.
+  EXPECT_NEAR(ok.lfHeight, ::MulDiv(MessageFontHeight(96), w.Dpi(), 96), 1);
+}
+
+// Moving to a monitor of another DPI: the system sends WM_DPICHANGED with the new DPI and a
+// suggested rectangle (here: the window scaled by the ratio of the DPIs, moved a little).
+TEST_F(Win32WindowTest, DpiChangeLaysTheWindowOutAgainWithNewFonts) {
+  rt.Show<Dialog_DataList>();
+  auto& editor = rt.Instance<Dialog_DataList>();
+  Win32Window& w = Peer(editor);
+  HWND text1 = w.ControlWindow(editor.Definition().Find(u"Text1"));
+  HWND ok = w.ControlWindow(editor.Definition().Find(u"OKButton"));
+  const int from = w.Dpi();
+  const int to = from == 192 ? 96 : 192;
+  ASSERT_NE(MessageFontHeight(from), MessageFontHeight(to));
+
+  const auto change = [&](int dpi, int oldDpi) {
+    // Everything painted first, so that what the change repaints shows.
+    ASSERT_TRUE(PumpUntil([&] {
+      return !::GetUpdateRect(text1, nullptr, FALSE) && !::GetUpdateRect(ok, nullptr, FALSE);
+    }));
+    RECT outer;
+    ::GetWindowRect(w.Window(), &outer);
+    const RECT suggested{outer.left + 40, outer.top + 30,
+                         outer.left + 40 + ::MulDiv(outer.right - outer.left, dpi, oldDpi),
+                         outer.top + 30 + ::MulDiv(outer.bottom - outer.top, dpi, oldDpi)};
+    ::SendMessageW(w.Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                   reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(w.Dpi(), dpi);
+    EXPECT_TRUE(::GetUpdateRect(text1, nullptr, FALSE)) << "the memo box repaints";
+    EXPECT_TRUE(::GetUpdateRect(ok, nullptr, FALSE)) << "the OK button repaints";
+
+    const Layout& expected = LayoutFor(dpi);
+    ::GetWindowRect(w.Window(), &outer);
+    EXPECT_EQ(outer.left, suggested.left);
+    EXPECT_EQ(outer.top, suggested.top);
+    RECT client;
+    ::GetClientRect(w.Window(), &client);
+    EXPECT_EQ(client.right, expected.editorClient.cx) << "at " << dpi;
+    EXPECT_EQ(client.bottom, expected.editorClient.cy) << "at " << dpi;
+    EXPECT_TRUE(SameRect(ChildRect(text1), expected.editorText1));
+    EXPECT_TRUE(SameRect(ChildRect(ok), expected.editorOk));
+    EXPECT_EQ(FontOf(text1).lfHeight, expected.fontHeight9pt) << "at " << dpi;
+    EXPECT_STREQ(FontOf(text1).lfFaceName, L"ＭＳ ゴシック");
+    EXPECT_EQ(FontOf(ok).lfHeight, MessageFontHeight(dpi)) << "at " << dpi;
+  };
+  change(to, from);
+  change(from, to);
+}
+
 TEST_F(Win32WindowTest, QuickMemoHasItsFontsAndColours) {
   auto& memo = rt.Instance<frmMain>();
   Win32Window& w = Peer(memo);
   const Layout& expected = LayoutFor(w.Dpi());
   HWND text1 = w.ControlWindow(memo.Definition().Find(u"Text1"));
-  LOGFONTW font{};
-  ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(text1, WM_GETFONT, 0, 0)), sizeof font,
-               &font);
+  const LOGFONTW font = FontOf(text1);
   EXPECT_STREQ(font.lfFaceName, L"ＭＳ ゴシック");
   EXPECT_EQ(font.lfCharSet, SHIFTJIS_CHARSET);
   EXPECT_EQ(font.lfHeight, expected.fontHeight9pt);
