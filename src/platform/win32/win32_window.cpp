@@ -544,6 +544,27 @@ int Win32Window::LabelAt(int container, POINT pt) const {
   return -1;
 }
 
+bool Win32Window::PressLabel(HWND surface, int container, POINT pt) {
+  const int label = LabelAt(container, pt);
+  if (label < 0) return false;
+  pressedLabel_ = label;
+  ::SetCapture(surface);
+  return true;
+}
+
+bool Win32Window::ReleaseLabel(int container, LPARAM lParam) {
+  if (pressedLabel_ < 0) return false;
+  const int label = pressedLabel_;
+  pressedLabel_ = -1;
+  ::ReleaseCapture();
+  // A label is clicked when the button goes up over the label it went down on.
+  const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+  if (LabelAt(container, pt) == label && form_.HasHandler(label, Event::Click)) {
+    form_.RaiseClick(label);
+  }
+  return true;
+}
+
 int Win32Window::FocusedButton() const {
   const int c = ControlIdOf(::GetFocus());
   return c >= 0 && def_.controls[static_cast<std::size_t>(c)].kind == ControlKind::CommandButton
@@ -677,25 +698,13 @@ LRESULT Win32Window::OnFormMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_MBUTTONDOWN: {
       const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       if (msg == WM_LBUTTONDOWN) {
-        if (const int label = LabelAt(-1, pt); label >= 0) {
-          pressedLabel_ = label;
-          ::SetCapture(hwnd_);
-          return 0;
-        }
+        if (PressLabel(hwnd_, -1, pt)) return 0;
       }
       form_.DispatchMouseMessage(msg, wParam, lParam);  // may unload this window
       return 0;
     }
     case WM_LBUTTONUP:
-      if (pressedLabel_ >= 0) {
-        const int label = pressedLabel_;
-        pressedLabel_ = -1;
-        ::ReleaseCapture();
-        const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (LabelAt(-1, pt) == label && form_.HasHandler(label, Event::Click))
-          form_.RaiseClick(label);
-        return 0;
-      }
+      if (ReleaseLabel(-1, lParam)) return 0;  // may unload this window
       break;
     case WM_KEYDOWN:
       form_.RaiseKeyDown(static_cast<int>(wParam), ShiftState());
@@ -765,24 +774,12 @@ LRESULT Win32Window::OnSurfaceMessage(HWND surface, int container, UINT msg, WPA
       return OnFormMessage(msg, wParam, lParam);
     case WM_LBUTTONDOWN: {
       const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      if (const int label = LabelAt(container, pt); label >= 0) {
-        pressedLabel_ = label;
-        ::SetCapture(surface);
-        return 0;
-      }
+      if (PressLabel(surface, container, pt)) return 0;
       if (::GetWindowLongPtrW(surface, GWL_STYLE) & WS_TABSTOP) ::SetFocus(surface);
       return 0;
     }
     case WM_LBUTTONUP:
-      if (pressedLabel_ >= 0) {
-        const int label = pressedLabel_;
-        pressedLabel_ = -1;
-        ::ReleaseCapture();
-        const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        if (LabelAt(container, pt) == label && form_.HasHandler(label, Event::Click))
-          form_.RaiseClick(label);
-        return 0;
-      }
+      if (ReleaseLabel(container, lParam)) return 0;  // may unload this window
       break;
     default:
       break;

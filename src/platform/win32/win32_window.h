@@ -79,6 +79,11 @@ class Win32Window final : public WindowPeer {
   void Paint(HWND surface, int container, HDC dc);
   // The label under a point of a surface (client pixels), or -1.
   int LabelAt(int container, POINT pt) const;
+  // A press on a label of a surface: captures the mouse until the release; false when pt is
+  // on no label.
+  bool PressLabel(HWND surface, int container, POINT pt);
+  // The release after PressLabel: the label's Click when it is still under the pointer.
+  bool ReleaseLabel(int container, LPARAM lParam);
   int ControlIdOf(HWND child) const;
   int Px(int twips) const { return ::MulDiv(twips, dpi_, 1440); }
   HFONT FontFor(const ControlDef& c);

@@ -12,28 +12,14 @@
 
 #include <gtest/gtest.h>
 
+#include "screen_dc.h"
+
 #include <cwchar>
 #include <string>
 #include <vector>
 
 namespace pindle::testing {
 namespace {
-
-// Owns a screen device context.
-class ScreenDc {
- public:
-  ScreenDc() : dc_(::GetDC(nullptr)) {}
-  ~ScreenDc() {
-    if (dc_) ::ReleaseDC(nullptr, dc_);
-  }
-  ScreenDc(const ScreenDc&) = delete;
-  ScreenDc& operator=(const ScreenDc&) = delete;
-
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
 
 // Owns a font and keeps it selected into a device context while it lives.
 class SelectedFont {

@@ -27,6 +27,7 @@
 #include "platform/runtime_error.h"
 #include "platform/win32/win32_printer.h"
 #include "print/phone_message_page.h"
+#include "screen_dc.h"
 
 namespace pindle::testing {
 namespace {
@@ -118,21 +119,6 @@ int CALLBACK Collect(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM
   }
   return 1;
 }
-
-// A screen DC for one scope: the metafiles' reference device.
-class ScreenDc {
- public:
-  ScreenDc() : dc_(::GetDC(nullptr)) {}
-  ~ScreenDc() {
-    if (dc_) ::ReleaseDC(nullptr, dc_);
-  }
-  ScreenDc(const ScreenDc&) = delete;
-  ScreenDc& operator=(const ScreenDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
 
 // An enhanced metafile being recorded; Records() ends the recording and reads it back.
 class Recording {
