@@ -16,16 +16,11 @@
 #include "platform/runtime_error.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/wide_text.h"
 
 namespace pindle::platform {
 
 namespace {
-
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 units");
-
-std::wstring Wide(std::u16string_view text) {
-  return std::wstring(text.begin(), text.end());
-}
 
 // Owns a kernel file handle.
 class FileHandle {

@@ -115,13 +115,6 @@ HeadlessWindow* HeadlessBackend::WindowOf(const std::u16string& formName) const 
   return nullptr;
 }
 
-HeadlessWindow* HeadlessBackend::WindowByHandle(Hwnd hWnd) const {
-  for (HeadlessWindow* w : windows_) {
-    if (w->Handle() == hWnd) return w;
-  }
-  return nullptr;
-}
-
 std::vector<std::u16string> HeadlessBackend::ZOrder() const {
   std::vector<std::u16string> names;
   for (HeadlessWindow* w : windows_) {

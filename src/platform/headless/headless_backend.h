@@ -95,7 +95,6 @@ class HeadlessBackend final : public Backend, public PrintDialogService {
 
   // The window of a loaded form, or nullptr.
   HeadlessWindow* WindowOf(const std::u16string& formName) const;
-  HeadlessWindow* WindowByHandle(Hwnd hWnd) const;
   // Visible windows, front to back.
   std::vector<std::u16string> ZOrder() const;
   const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }

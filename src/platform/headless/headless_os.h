@@ -65,7 +65,6 @@ class HeadlessOs final : public OsApi {
   LResult SendMessage(Hwnd hWnd, std::uint32_t uMsg, WParam wParam, LParam lParam);
   // Delivers every queued message (and those they post) through the procedure chains.
   void PumpMessages();
-  std::size_t QueuedMessages() const { return queue_.size(); }
   ProcedureChain& Chain() { return chain_; }
 
   // A key combination pressed in any application: posts WM_HOTKEY to the window that holds it.

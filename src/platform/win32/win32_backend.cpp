@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/wide_text.h"
 #include "platform/win32/win32_window.h"
 
 namespace pindle::platform::win32 {
@@ -10,13 +11,6 @@ namespace {
 
 constexpr wchar_t kOwnerClass[] = L"PindleOwner";
 constexpr wchar_t kInstanceMutex[] = L"Local\\Pindle.SingleInstance";
-
-std::u16string Narrow(std::wstring_view s) {
-  return {s.begin(), s.end()};
-}
-std::wstring Wide(std::u16string_view s) {
-  return {s.begin(), s.end()};
-}
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/runtime_error.h"
+#include "platform/wide_text.h"
 
 namespace pindle::platform::win32 {
 
@@ -191,7 +192,7 @@ void Win32Printer::NewLine(std::wstring_view line) {
 
 void Win32Printer::Print(std::u16string_view text) {
   if (!open_) StartDocument();
-  const std::wstring wide(text.begin(), text.end());
+  const std::wstring wide = Wide(text);
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = wide.find(L"\r\n", start);

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/runtime_error.h"
+#include "platform/wide_text.h"
 #include "platform/win32/resources/resource_ids.h"
 #include "platform/win32/win32_backend.h"
 
@@ -21,13 +22,6 @@ constexpr int kTimerBase = 100;
 
 COLORREF Rgb(const Color& c) {
   return RGB(c.r, c.g, c.b);
-}
-
-std::wstring Wide(std::u16string_view s) {
-  return {s.begin(), s.end()};
-}
-std::u16string Narrow(std::wstring_view s) {
-  return {s.begin(), s.end()};
 }
 
 std::wstring WindowText(HWND hwnd) {
