@@ -1,7 +1,10 @@
 #include "memo/memo_file.h"
 
+#include <algorithm>
+
 #include "platform/cp932.h"
 #include "platform/runtime_error.h"
+#include "platform/text.h"
 
 namespace pindle {
 
@@ -28,7 +31,23 @@ std::u16string LoadMemoFile(const std::u16string& path) {
 void SaveMemoFile(const std::u16string& path, std::u16string_view text) {
   std::u16string content(text);
   if (!content.ends_with(u"\r\n")) content += u"\r\n";
-  const auto encoded = platform::EncodeCp932(content);
+  auto encoded = platform::EncodeCp932(content);
+  // The mark stands for bytes of memo.txt that are no Shift-JIS text (or a NUL): the user
+  // never typed it, so say where it comes from rather than name it as a character.
+  const auto mark = std::find(encoded.unrepresentable.begin(), encoded.unrepresentable.end(),
+                              platform::kReplacementMark);
+  if (mark != encoded.unrepresentable.end()) {
+    encoded.unrepresentable.erase(mark);
+    std::u16string prompt =
+        u"memo.txt に Shift-JIS の文字でないバイト (NUL を含む) があり、その場所を "
+        u"\uFFFD の印で表示しています。\n";
+    if (!encoded.ok()) {
+      prompt += u"ほかに Shift-JIS で保存できない文字もあります: " +
+                platform::DescribeUnrepresentable(encoded.unrepresentable) + u"\n";
+    }
+    throw RuntimeError(platform::err::kInvalidArgument,
+                       prompt + u"これらを消してから登録して下さい。ファイルは変更していません。");
+  }
   if (!encoded.ok()) {
     throw RuntimeError(
         platform::err::kInvalidArgument,

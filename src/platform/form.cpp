@@ -1,5 +1,6 @@
 #include "platform/form.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/runtime.h"
@@ -25,7 +26,15 @@ std::u16string Control::Text() const {
   return form_.Peer().GetText(id_);
 }
 void Control::SetText(std::u16string_view text) {
-  form_.Peer().SetText(id_, text);
+  // A control cannot hold a NUL: it would end the text there.  The replacement mark shows
+  // where one stands, and everything after it stays.
+  if (text.find(u'\0') == std::u16string_view::npos) {
+    form_.Peer().SetText(id_, text);
+    return;
+  }
+  std::u16string shown(text);
+  std::replace(shown.begin(), shown.end(), u'\0', kReplacementMark);
+  form_.Peer().SetText(id_, shown);
 }
 bool Control::Visible() const {
   return form_.Peer().GetControlVisible(id_);

@@ -7,6 +7,10 @@
 
 namespace pindle::platform {
 
+// The mark that stands for what cannot be shown as text: a byte that is no character of code
+// page 932, and a NUL in a control.
+inline constexpr char16_t kReplacementMark = u'\uFFFD';
+
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 

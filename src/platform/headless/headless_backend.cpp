@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/runtime_error.h"
+
 namespace pindle::platform::headless {
 
 HeadlessBackend::HeadlessBackend() = default;
@@ -61,13 +63,16 @@ std::optional<int> HeadlessBackend::RunPopup(HeadlessWindow& window, int menu, i
 
 std::optional<PrintChoice> HeadlessBackend::ShowPrinter(Hwnd owner, std::int32_t flags) {
   printDialogs_.push_back({owner, flags});
-  std::optional<PrintChoice> choice;  // no script: the user cancels
+  PrintAnswer answer{false, std::nullopt};  // no script: the user cancels
   if (!printScript_.empty()) {
-    choice = printScript_.front();
+    answer = printScript_.front();
     printScript_.pop_front();
   }
   os_.PumpMessages();
-  return choice;
+  if (answer.fail) {
+    throw RuntimeError(err::kPrinterError, u"プリンタが見つかりません。");
+  }
+  return answer.choice;
 }
 
 void HeadlessBackend::Advance(std::int64_t milliseconds) {

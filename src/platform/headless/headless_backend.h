@@ -77,7 +77,11 @@ class HeadlessBackend final : public Backend, public PrintDialogService {
     popupScript_.push_back(std::move(item));
   }
   // The next print dialog: OK with these choices, or cancel (nullopt).
-  void OnNextPrintDialog(std::optional<PrintChoice> choice) { printScript_.push_back(choice); }
+  void OnNextPrintDialog(std::optional<PrintChoice> choice) {
+    printScript_.push_back({false, choice});
+  }
+  // The next print dialog cannot open (no printer installed): ShowPrinter raises kPrinterError.
+  void OnNextPrintDialogFailure() { printScript_.push_back({true, std::nullopt}); }
 
   // ---- what a test drives and reads ----
   HeadlessOs& Machine() { return os_; }
@@ -118,7 +122,11 @@ class HeadlessBackend final : public Backend, public PrintDialogService {
   Hwnd nextHandle_ = 0x00010010;
   std::deque<std::function<int()>> messageBoxScript_;
   std::deque<std::optional<std::u16string>> popupScript_;
-  std::deque<std::optional<PrintChoice>> printScript_;
+  struct PrintAnswer {
+    bool fail;
+    std::optional<PrintChoice> choice;
+  };
+  std::deque<PrintAnswer> printScript_;
   std::vector<MessageBoxRecord> messageBoxes_;
   std::vector<PopupRecord> popups_;
   std::vector<PrintDialogRecord> printDialogs_;

@@ -1,5 +1,6 @@
 #include "platform/headless/headless_window.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "platform/headless/headless_backend.h"
@@ -8,6 +9,7 @@
 namespace pindle::platform::headless {
 
 namespace {
+constexpr int kVkTab = 9;
 constexpr int kVkReturn = 13;
 constexpr int kVkEscape = 27;
 constexpr int kVkSpace = 32;
@@ -74,7 +76,12 @@ std::u16string HeadlessWindow::GetText(int control) const {
   return At(control).text;
 }
 void HeadlessWindow::SetText(int control, std::u16string_view text) {
-  At(control).text = text;
+  auto& s = At(control);
+  s.text = text;
+  s.selStart = s.selEnd = 0;
+  // A text put in a combo box's edit part chooses no entry.
+  if (def_.controls[static_cast<std::size_t>(control)].kind == ControlKind::ComboBox)
+    s.listIndex = -1;
 }
 bool HeadlessWindow::GetControlVisible(int control) const {
   return At(control).visible;
@@ -132,6 +139,11 @@ bool HeadlessWindow::TimerEnabled(std::u16string_view control) const {
   return At(Id(control)).timerEnabled;
 }
 
+std::pair<int, int> HeadlessWindow::Selection(std::u16string_view control) const {
+  const auto& s = At(Id(control));
+  return {s.selStart, s.selEnd};
+}
+
 std::u16string HeadlessWindow::FocusedControl() const {
   return focus_ < 0 ? std::u16string() : def_.controls[static_cast<std::size_t>(focus_)].name;
 }
@@ -147,6 +159,30 @@ void HeadlessWindow::Type(std::u16string_view control, std::u16string_view text)
   At(id).text = text;
   // Typing into a combo box's edit part chooses no entry.
   if (kind == ControlKind::ComboBox) At(id).listIndex = -1;
+}
+
+void HeadlessWindow::TypeChars(std::u16string_view text) {
+  if (focus_ < 0) return;
+  const auto& def = def_.controls[static_cast<std::size_t>(focus_)];
+  if (def.kind != ControlKind::TextBox && def.kind != ControlKind::ComboBox) return;
+  auto& s = At(focus_);
+  std::u16string typed;
+  for (const char16_t c : text) {
+    if (c != u'\r') {
+      typed += c;
+    } else if (def.multiLine) {
+      typed += u"\r\n";
+    }
+  }
+  const auto start = static_cast<std::size_t>(std::min(s.selStart, s.selEnd));
+  const auto end = static_cast<std::size_t>(std::max(s.selStart, s.selEnd));
+  s.text.replace(start, end - start, typed);
+  s.selStart = s.selEnd = static_cast<int>(start + typed.size());
+  if (def.kind == ControlKind::ComboBox) s.listIndex = -1;
+}
+
+void HeadlessWindow::PressControl(std::u16string_view control, int button) {
+  if (button == kLeftButton) Click(control);
 }
 
 void HeadlessWindow::Click(std::u16string_view control, int index) {
@@ -174,34 +210,58 @@ void HeadlessWindow::PressSurface(int button, int xPixels, int yPixels) {
   backend_.Machine().SendMessage(handle_, message, 0, lParam);
 }
 
-void HeadlessWindow::PressKey(int keyCode, int shift) {
-  const auto pressButton = [this](auto matches) {
-    for (std::size_t i = 0; i < def_.controls.size(); ++i) {
-      if (def_.controls[i].kind == ControlKind::CommandButton && matches(def_.controls[i]) &&
-          controls_[i].visible) {
-        form_.RaiseClick(static_cast<int>(i));
-        return true;
-      }
-    }
-    return false;
-  };
-  if (focus_ >= 0) {
-    const auto& def = def_.controls[static_cast<std::size_t>(focus_)];
-    if (def.kind == ControlKind::CommandButton && (keyCode == kVkReturn || keyCode == kVkSpace)) {
-      form_.RaiseClick(focus_);
-      return;
-    }
-    const bool enterIsTyping = def.kind == ControlKind::TextBox && def.multiLine;
-    if (keyCode == kVkReturn && !enterIsTyping &&
-        pressButton([](const ControlDef& c) { return c.isDefault; })) {
-      return;
-    }
-    if (keyCode == kVkEscape && pressButton([](const ControlDef& c) { return c.isCancel; })) {
-      return;
-    }
-    return;  // the control takes the key
+void HeadlessWindow::MoveFocus(bool backwards) {
+  std::vector<int> order;
+  for (const int id : def_.TabOrder()) {
+    if (At(id).visible) order.push_back(id);
   }
-  form_.RaiseKeyDown(keyCode, shift);
+  if (order.empty()) return;
+  const auto at = std::find(order.begin(), order.end(), focus_);
+  std::size_t next = 0;
+  if (at == order.end()) {
+    next = backwards ? order.size() - 1 : 0;
+  } else {
+    const auto i = static_cast<std::size_t>(at - order.begin());
+    next = backwards ? (i + order.size() - 1) % order.size() : (i + 1) % order.size();
+  }
+  focus_ = order[next];
+}
+
+bool HeadlessWindow::PressButton(bool isDefault) {
+  for (std::size_t i = 0; i < def_.controls.size(); ++i) {
+    const auto& c = def_.controls[i];
+    if (c.kind == ControlKind::CommandButton && (isDefault ? c.isDefault : c.isCancel) &&
+        controls_[i].visible) {
+      form_.RaiseClick(static_cast<int>(i));
+      return true;
+    }
+  }
+  return false;
+}
+
+void HeadlessWindow::PressKey(int keyCode, int shift) {
+  if (keyCode == kVkTab) {
+    MoveFocus((shift & 1) != 0);
+    return;
+  }
+  if (focus_ < 0) {
+    form_.RaiseKeyDown(keyCode, shift);
+    return;
+  }
+  const auto& def = def_.controls[static_cast<std::size_t>(focus_)];
+  if (def.kind == ControlKind::CommandButton && (keyCode == kVkReturn || keyCode == kVkSpace)) {
+    form_.RaiseClick(focus_);
+  } else if (def.kind == ControlKind::CheckBox && keyCode == kVkSpace) {
+    At(focus_).value = At(focus_).value == 1 ? 0 : 1;
+    form_.RaiseClick(focus_);
+  } else if (keyCode == kVkReturn && def.kind == ControlKind::TextBox && def.multiLine) {
+    TypeChars(u"\r");
+  } else if (keyCode == kVkReturn) {
+    PressButton(true);
+  } else if (keyCode == kVkEscape) {
+    PressButton(false);
+  }
+  // Any other key is the focused control's own.
 }
 
 void HeadlessWindow::PressCloseBox() {

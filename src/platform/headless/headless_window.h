@@ -18,6 +18,7 @@ struct ControlState {
   bool visible = true;
   int value = 0;
   int listIndex = -1;
+  int selStart = 0, selEnd = 0;  // text boxes: the selection, or the caret where they meet
   bool timerEnabled = false;
   std::int64_t nextTickMs = 0;
 };
@@ -55,21 +56,30 @@ class HeadlessWindow final : public WindowPeer {
   bool TimerEnabled(std::u16string_view control) const;
   // The name of the control with the keyboard focus; empty when the window itself has it.
   std::u16string FocusedControl() const;
+  std::pair<int, int> Selection(std::u16string_view control) const;
   int ShowCount() const { return showCount_; }
 
   // ---- what a user does ----
   // Types into a text box (or the edit part of a combo box), replacing its text; the focus
   // moves there.  Typing never raises Click.
   void Type(std::u16string_view control, std::u16string_view text);
+  // Characters typed at the focused text box or combo box, in place of its selection.  A line
+  // end ("\r") starts a new line in a multi-line box.
+  void TypeChars(std::u16string_view text);
   // A mouse click on a control: buttons and labels raise Click; a check box toggles and
   // raises Click; the focus moves to a control that takes it.
   void Click(std::u16string_view control, int index = -1);
+  // A press and release of any mouse button over a control: the left button clicks (Click);
+  // the others do nothing there.  A press on a control never reaches the window.
+  void PressControl(std::u16string_view control, int button);
   // Chooses an entry from a combo box's list.
   void Choose(std::u16string_view control, int listIndex);
   // A mouse press on the window's bare surface, in pixels.
   void PressSurface(int button, int xPixels = 10, int yPixels = 10);
   // A key press: goes to the focused control, or to the window when it has the focus itself.
-  // Enter on a focused button presses it, as does Enter/Esc on the default/cancel button.
+  // Tab and Shift+Tab move the focus in tab order; Enter or Space on a focused button presses
+  // it, Space toggles a focused check box; Enter presses the default button and Esc the cancel
+  // button where the window has one, except that Enter in a multi-line box starts a new line.
   void PressKey(int keyCode, int shift = 0);
   // Gives the keyboard focus to the window itself.
   void FocusWindow() { focus_ = -1; }
@@ -80,6 +90,8 @@ class HeadlessWindow final : public WindowPeer {
 
  private:
   int Id(std::u16string_view control, int index = -1) const;
+  void MoveFocus(bool backwards);
+  bool PressButton(bool isDefault);
   ControlState& At(int control);
   const ControlState& At(int control) const;
 
