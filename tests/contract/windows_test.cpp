@@ -79,7 +79,7 @@ TEST_F(ContractTest, UntrappedErrorEndsItsHandlerIsReportedAndTheProgramRunsOn) 
   });
   EXPECT_EQ(d->Text(p, u"txtLine"), u"前");
   ASSERT_EQ(d->MessageBoxes().size(), 1u);
-  const SeenMessageBox& box = d->MessageBoxes()[0];
+  const SeenMessageBox box = d->MessageBoxes()[0];
   EXPECT_EQ(box.prompt, u"実行時エラー '61':\n\nディスクがいっぱいです。");
   EXPECT_EQ(box.style, platform::kMbIconStop);
   EXPECT_EQ(box.title, u"Pindle");
