@@ -127,7 +127,9 @@ void Form1::Form_Unload(int& /*Cancel*/) {
 }
 
 bool Form1::AddTrayIcon() {
-  return App().Os().Shell_NotifyIconA(kNimAdd, TrayIconData.Bytes()) != 0;
+  if (App().Os().Shell_NotifyIconA(kNimAdd, TrayIconData.Bytes()) == 0) return false;
+  timTray.SetEnabled(false);  // in: no more attempts, whoever added it
+  return true;
 }
 
 void Form1::timTray_Timer() {

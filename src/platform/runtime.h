@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <typeindex>
+#include <utility>
 #include <vector>
 
 #include "platform/backend.h"
@@ -69,17 +70,22 @@ class Runtime {
   void RunEvent(const std::function<void()>& fn);
 
   // App and Screen.
-  std::u16string AppPath() const { return backend_.AppPath(); }
+  std::u16string AppPath() const { return appPath_.empty() ? backend_.AppPath() : appPath_; }
   bool PrevInstance() const { return backend_.PrevInstance(); }
   float TwipsPerPixelX() const { return backend_.TwipsPerPixelX(); }
 
   // A modal message box; without a title it shows the application title.
   int MsgBox(const std::u16string& prompt, int style = kMbOk, const std::u16string& title = {});
   void Beep() { backend_.Beep(); }
-  DateTime Now() const { return backend_.GetClock().Now(); }
+  DateTime Now() const { return (clock_ ? *clock_ : backend_.GetClock()).Now(); }
   std::u16string DateTimeText(const DateTime& t) const {
     return backend_.GetClock().DateTimeText(t);
   }
+  // Test seams of every backend: the clock Now reads (nullptr: the backend's), and the
+  // directory App.Path reports (empty: the executable's).  The system's date and time formats
+  // stay the backend's.
+  void UseClock(const Clock* clock) { clock_ = clock; }
+  void UseAppPath(std::u16string path) { appPath_ = std::move(path); }
   OsApi& Os() { return backend_.Os(); }
   Printer& CurrentPrinter() { return backend_.CurrentPrinter(); }
   Backend& GetBackend() { return backend_; }
@@ -103,6 +109,8 @@ class Runtime {
   std::map<std::type_index, std::unique_ptr<Form>> forms_;
   std::vector<std::unique_ptr<Form>> retired_;  // unloaded during an event; freed after it
   std::map<std::type_index, std::shared_ptr<void>> modules_;
+  const Clock* clock_ = nullptr;
+  std::u16string appPath_;
   int eventDepth_ = 0;
   bool ended_ = false;
 };

@@ -5,6 +5,7 @@
 
 #include <exception>
 #include <functional>
+#include <new>
 #include <string>
 #include <utility>
 
@@ -45,9 +46,11 @@ class RuntimeError : public std::exception {
 // Thrown by End: stops the program at once.  Not an error; the event boundary ends the run.
 struct ProgramEnd {};
 
-// "On Error Resume Next" for one handler: each Step runs, and a RuntimeError it raises is
-// recorded (Number) and skipped so the handler continues with its next step.  Entering the
-// trap clears the error state.
+// "On Error Resume Next" for one handler: each Step runs, and an error it raises is recorded
+// (Number) and skipped so the handler continues with its next step: a RuntimeError with its
+// number, running out of memory as kOutOfMemory, any other failure as kInternal, as the event
+// boundary would report them.  End is no error and passes.  Entering the trap clears the
+// error state.
 class ResumeNextTrap {
  public:
   template <class Fn>
@@ -57,6 +60,12 @@ class ResumeNextTrap {
     } catch (const RuntimeError& e) {
       number_ = e.Number();
       description_ = e.Description();
+    } catch (const std::bad_alloc&) {
+      number_ = err::kOutOfMemory;
+      description_ = u"メモリが不足しています。";
+    } catch (const std::exception&) {
+      number_ = err::kInternal;
+      description_ = u"内部エラーです。";
     }
   }
   int Number() const { return number_; }

@@ -3,6 +3,8 @@
 // window's procedure chain.
 #include <gmock/gmock.h>
 
+#include <stdexcept>
+
 #include "contract/probe_forms.h"
 #include "platform/runtime_error.h"
 
@@ -85,6 +87,19 @@ TEST_F(ContractTest, UntrappedErrorEndsItsHandlerIsReportedAndTheProgramRunsOn) 
   EXPECT_EQ(box.title, u"Pindle");
   d->Press(p, u"cmdOther", 1);
   EXPECT_THAT(Events(), ElementsAre("Click cmdOther"));
+}
+
+TEST_F(ContractTest, TrappedErrorsOfEveryKindGoOnWithTheNextStep) {
+  platform::ResumeNextTrap trap;
+  std::vector<int> numbers;
+  trap.Step([] { throw RuntimeError(platform::err::kDiskFull, u"満杯"); });
+  numbers.push_back(trap.Number());
+  trap.Step([] { throw std::bad_alloc(); });
+  numbers.push_back(trap.Number());
+  trap.Step([] { throw std::runtime_error("broken"); });
+  numbers.push_back(trap.Number());
+  EXPECT_EQ(numbers, (std::vector<int>{61, 7, 51}));
+  EXPECT_THROW(trap.Step([&] { rt.End(); }), platform::ProgramEnd);
 }
 
 TEST_F(ContractTest, MessageBoxesShowPromptIconAndTitleOrTheApplicationTitle) {

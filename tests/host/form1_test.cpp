@@ -193,11 +193,21 @@ TEST_F(Form1Test, AnIconRefusedAtLogonIsTriedAgainUntilTheTaskbarIsThere) {
   backend.Machine().taskbarMissing = false;
   backend.Advance(2000);
   ASSERT_TRUE(backend.Machine().Tray().has_value());
-  const auto names = backend.Machine().CallNames();
-  const auto adds = std::count(names.begin(), names.end(), "Shell_NotifyIconA");
+  const std::size_t calls = backend.Machine().Calls().size();
   backend.Advance(10000);
-  EXPECT_EQ(std::count(names.begin(), names.end(), "Shell_NotifyIconA"), adds);
-  EXPECT_EQ(backend.Machine().CallNames().size(), names.size()) << "no more attempts once added";
+  EXPECT_EQ(backend.Machine().Calls().size(), calls) << "no more attempts once added";
+}
+
+TEST_F(Form1Test, AnIconAddedWhenTheTaskbarAppearsEndsTheAttempts) {
+  backend.Machine().taskbarMissing = true;
+  StartProgram();
+  backend.Machine().taskbarMissing = false;
+  backend.Machine().RestartTaskbar();  // "TaskbarCreated" as the taskbar starts
+  backend.PumpMessages();
+  ASSERT_TRUE(backend.Machine().Tray().has_value());
+  const std::size_t calls = backend.Machine().Calls().size();
+  backend.Advance(10000);
+  EXPECT_EQ(backend.Machine().Calls().size(), calls) << "the timer adds it no more";
 }
 
 TEST_F(Form1Test, TriesForTheIconStopAfterAWhile) {
