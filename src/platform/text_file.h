@@ -21,10 +21,15 @@ inline constexpr char16_t kPathSeparator = u'/';
 // directory or cannot be read throws.
 std::optional<std::string> ReadFileIfExists(const std::u16string& path);
 
-// Replaces the file with bytes, or creates it: the bytes go to a temporary file in the same
-// directory, are flushed to disk, and the temporary file then takes the file's place in one
-// step.  On any failure the file is left as it was, the temporary file is removed, and a
-// RuntimeError is thrown.
+// Replaces the file with bytes, or creates it: the bytes go to a new file in the same
+// directory, are flushed to disk, and the new file then takes the file's place in one step.
+// On any failure the file is left as it was, nothing else is left in the directory, and a
+// RuntimeError is thrown; a file or directory the file system marks unchangeable (immutable,
+// append-only) is refused before anything is written.  A save cut off by a crash leaves the
+// old file or the new one, whole.  On Linux the new file has no name until it is complete, so
+// at most a complete copy under the name + ".pindle-save" can be left, in the instant between
+// the last two steps (on file systems without unnamed files, for the whole save); the next
+// save removes it.
 void ReplaceFileContents(const std::u16string& path, std::string_view bytes);
 
 // The lines of a text, as sequential line input reads them: a line ends at CR LF, CR or LF;
