@@ -58,30 +58,12 @@ std::intptr_t HeadlessOs::ShellExecuteA(Hwnd hWnd, const std::u16string& verb,
 std::uint16_t HeadlessOs::GlobalAddAtomA(const std::u16string& text) {
   calls_.push_back({"GlobalAddAtomA", {}, text, {}});
   if (atomTableFull) return 0;
-  for (auto& [atom, entry] : atoms_) {
-    if (entry.text == text) {
-      ++entry.uses;
-      return atom;
-    }
-  }
-  const std::uint16_t atom = nextAtom_++;
-  atoms_[atom] = {text, 1};
-  return atom;
+  return atoms_.Add(text);
 }
 
 std::uint16_t HeadlessOs::GlobalDeleteAtom(std::uint16_t atom) {
   calls_.push_back({"GlobalDeleteAtom", {atom}, {}, {}});
-  const auto it = atoms_.find(atom);
-  if (it == atoms_.end()) return atom;  // failure returns the atom
-  if (--it->second.uses == 0) atoms_.erase(it);
-  return 0;
-}
-
-int HeadlessOs::AtomUses(const std::u16string& text) const {
-  for (const auto& [atom, entry] : atoms_) {
-    if (entry.text == text) return entry.uses;
-  }
-  return 0;
+  return atoms_.Delete(atom);
 }
 
 std::uint32_t HeadlessOs::RegisterWindowMessageA(const std::u16string& name) {
@@ -120,8 +102,7 @@ int HeadlessOs::UnregisterHotKey(Hwnd hWnd, int id) {
 
 std::intptr_t HeadlessOs::SetWindowLongA(Hwnd hWnd, int index, std::intptr_t newLong) {
   calls_.push_back({"SetWindowLongA", {static_cast<long long>(hWnd), index}, {}, {}});
-  if (index != kGwlWndProc) return 0;
-  return chain_.Exchange(hWnd, newLong);
+  return chain_.SetWindowLongA(hWnd, index, newLong);
 }
 
 LResult HeadlessOs::CallWindowProcA(std::intptr_t prevProc, Hwnd hWnd, std::uint32_t uMsg,

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/atom_table.h"
 #include "platform/os_api.h"
 #include "platform/procedure_chain.h"
 
@@ -83,9 +84,9 @@ class HeadlessOs final : public OsApi {
   const std::vector<HotkeyRegistration>& Hotkeys() const { return hotkeys_; }
   const std::vector<ShellRequest>& ShellRequests() const { return shellRequests_; }
   // Use count of an atom's text; 0 when the atom does not exist.
-  int AtomUses(const std::u16string& text) const;
+  int AtomUses(const std::u16string& text) const { return atoms_.Uses(text); }
   // The value the next new atom gets.
-  void SetNextAtom(std::uint16_t atom) { nextAtom_ = atom; }
+  void SetNextAtom(std::uint16_t atom) { atoms_.SetNext(atom); }
   // ShellExecuteA raises this error instead of reaching the shell (no shell library).
   std::optional<int> shellFailure;
   // What ShellExecuteA returns when it reaches the shell (32 or less: the shell failed, e.g.
@@ -103,15 +104,10 @@ class HeadlessOs final : public OsApi {
     WParam wParam;
     LParam lParam;
   };
-  struct Atom {
-    std::u16string text;
-    int uses = 0;
-  };
 
   std::vector<OsCall> calls_;
   std::map<std::u16string, std::uint32_t> registeredMessages_;
-  std::map<std::uint16_t, Atom> atoms_;
-  std::uint16_t nextAtom_ = 0xC0A5;
+  AtomTable atoms_;
   std::vector<HotkeyRegistration> hotkeys_;
   std::optional<TrayIcon> tray_;
   std::vector<ShellRequest> shellRequests_;

@@ -1,0 +1,136 @@
+#include "platform/qt/qt_backend.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStandardPaths>
+#include <algorithm>
+
+#include "platform/qt/qt_text.h"
+#include "platform/qt/qt_window.h"
+
+namespace pindle::platform::qt {
+
+namespace {
+
+std::int64_t SystemMilliseconds() {
+  const QDateTime now = QDateTime::currentDateTime();
+  const QDate d = now.date();
+  const QTime t = now.time();
+  return DateTime{d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec()}
+      .ToMilliseconds();
+}
+
+// The locale's short time format with seconds ("H:mm:ss" in Japanese).
+QString TimeFormat(const QLocale& locale) {
+  QString format = locale.timeFormat(QLocale::ShortFormat);
+  if (!format.contains(QLatin1Char('s')))
+    format.replace(QStringLiteral("mm"), QStringLiteral("mm:ss"));
+  return format;
+}
+
+}  // namespace
+
+DateTime QtClock::Now() const {
+  return DateTime::FromMilliseconds(SystemMilliseconds());
+}
+
+std::u16string QtClock::DateTimeText(const DateTime& t) const {
+  const QLocale locale = QLocale::system();
+  if (locale.language() == QLocale::C) return DefaultDateTimeText(t);
+  const QDate date(t.year, t.month, t.day);
+  const QTime time(t.hour, t.minute, t.second);
+  return FromQString(locale.toString(date, QLocale::ShortFormat) + QLatin1Char(' ') +
+                     locale.toString(time, TimeFormat(locale)));
+}
+
+QtBackend::QtBackend() = default;
+
+QtBackend::~QtBackend() = default;
+
+std::unique_ptr<WindowPeer> QtBackend::CreatePeer(Form& form, const FormDef& def) {
+  return std::make_unique<QtWindow>(*this, form, def);
+}
+
+Hwnd QtBackend::Register(QtWindow* window) {
+  const Hwnd handle = nextHandle_;
+  nextHandle_ += 0x22;
+  windows_[handle] = window;
+  os_.Chain().Add(handle);
+  return handle;
+}
+
+void QtBackend::Unregister(QtWindow* window) {
+  os_.Chain().Remove(window->Handle());
+  windows_.erase(window->Handle());
+}
+
+QtWindow* QtBackend::WindowOf(Hwnd hWnd) const {
+  const auto it = windows_.find(hWnd);
+  return it == windows_.end() ? nullptr : it->second;
+}
+
+int QtBackend::ShowMessageBox(Hwnd, const std::u16string& prompt, int style,
+                              const std::u16string& title) {
+  // Like the program's other windows, the box has no owner; it keeps them from input while
+  // it is open.
+  QMessageBox box((style & kMbIconStop) ? QMessageBox::Critical : QMessageBox::NoIcon,
+                  ToQString(title), ToQString(prompt), QMessageBox::Ok);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+  return kIdOk;
+}
+
+void QtBackend::Beep() {
+  QApplication::beep();
+}
+
+std::u16string QtBackend::AppPath() const {
+  const QString exeDir = QCoreApplication::applicationDirPath();
+  if (::access(QFile::encodeName(exeDir).constData(), W_OK) == 0) return FromQString(exeDir);
+  // Installed for every user: the memo is the user's own.
+  QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (data.isEmpty()) data = QDir::homePath() + QStringLiteral("/.local/share");
+  const QString dir = data + QStringLiteral("/pindle");
+  QDir().mkpath(dir);
+  return FromQString(dir);
+}
+
+bool QtBackend::PrevInstance() {
+  if (!prevInstance_) {
+    QString path = lockPath_;
+    if (path.isEmpty()) {
+      QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+      if (runtime.isEmpty()) runtime = QDir::tempPath();
+      path = runtime + QStringLiteral("/pindle.lock");
+    }
+    lock_ = std::make_unique<QLockFile>(path);
+    lock_->setStaleLockTime(0);  // only a lock whose process is gone is stale
+    prevInstance_ = !lock_->tryLock(0);
+  }
+  return *prevInstance_;
+}
+
+float QtBackend::TwipsPerPixelX() const {
+  // Whole twips per pixel, so that a pixel count turned into twips and back comes out exact.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int dpi = screen ? static_cast<int>(screen->logicalDotsPerInchX() + 0.5) : 96;
+  return static_cast<float>(std::max(1, 1440 / std::max(dpi, 1)));
+}
+
+void QtBackend::Quit() {
+  quit_ = true;
+  QCoreApplication::exit(0);
+}
+
+void QtBackend::Run() {
+  if (!quit_) QApplication::exec();
+}
+
+}  // namespace pindle::platform::qt

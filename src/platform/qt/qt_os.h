@@ -1,0 +1,73 @@
+// The operating-system calls on a Linux desktop: the tray icon is a QSystemTrayIcon whose
+// clicks come back as the icon's callback message, the shell is QDesktopServices, hotkeys are
+// key grabs on the X server's root window, and window procedures and atoms are the runtime's
+// own (ProcedureChain, AtomTable), as on every backend without native ones.  Messages are
+// posted through Qt's event loop.
+#pragma once
+
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/atom_table.h"
+#include "platform/os_api.h"
+#include "platform/procedure_chain.h"
+
+namespace pindle::platform::qt {
+
+class XcbHotkeys;
+
+class QtOs final : public OsApi {
+ public:
+  QtOs();
+  ~QtOs() override;
+  QtOs(const QtOs&) = delete;
+  QtOs& operator=(const QtOs&) = delete;
+
+  int Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_t> record) override;
+  std::intptr_t ShellExecuteA(Hwnd hWnd, const std::u16string& verb, const std::u16string& file,
+                              const std::optional<std::u16string>& parameters,
+                              const std::optional<std::u16string>& directory, int showCmd) override;
+  std::uint16_t GlobalAddAtomA(const std::u16string& text) override { return atoms_.Add(text); }
+  std::uint16_t GlobalDeleteAtom(std::uint16_t atom) override { return atoms_.Delete(atom); }
+  std::uint32_t RegisterWindowMessageA(const std::u16string& name) override;
+  int RegisterHotKey(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) override;
+  int UnregisterHotKey(Hwnd hWnd, int id) override;
+  std::intptr_t SetWindowLongA(Hwnd hWnd, int index, std::intptr_t newLong) override {
+    return chain_.SetWindowLongA(hWnd, index, newLong);
+  }
+  LResult CallWindowProcA(std::intptr_t prevProc, Hwnd hWnd, std::uint32_t uMsg, WParam wParam,
+                          LParam lParam) override {
+    return ProcedureChain::Call(prevProc, hWnd, uMsg, wParam, lParam);
+  }
+
+  // Queues a message for the window; the event loop sends it through the window's procedure.
+  void PostMessage(Hwnd hWnd, std::uint32_t uMsg, WParam wParam, LParam lParam);
+  LResult SendMessage(Hwnd hWnd, std::uint32_t uMsg, WParam wParam, LParam lParam) {
+    return chain_.Send(hWnd, uMsg, wParam, lParam);
+  }
+  ProcedureChain& Chain() { return chain_; }
+  // The tray icon, while the program has one.
+  const QSystemTrayIcon* TrayIcon() const { return tray_.get(); }
+
+ private:
+  struct TrayRecord {
+    Hwnd hWnd = 0;
+    std::uint32_t uID = 0;
+    std::uint32_t callbackMessage = 0;
+  };
+
+  ProcedureChain chain_;
+  AtomTable atoms_;
+  std::map<std::u16string, std::uint32_t> registeredMessages_;
+  QObject mailbox_;  // posted messages die with it
+  std::unique_ptr<QSystemTrayIcon> tray_;
+  TrayRecord trayRecord_;
+  std::unique_ptr<XcbHotkeys> hotkeys_;
+  bool hotkeysUnavailableSaid_ = false;
+};
+
+}  // namespace pindle::platform::qt
