@@ -37,6 +37,7 @@ class Fd {
 
 [[noreturn]] void Fail(int error, const std::u16string& what, const std::u16string& path) {
   int number = err::kPathFileAccess;
+  std::u16string reason;  // in the user's words where the system's are English
   switch (error) {
     case ENOENT:
       number = err::kFileNotFound;
@@ -49,6 +50,7 @@ class Fd {
     case ENOSPC:
     case EDQUOT:
       number = err::kDiskFull;
+      reason = u"ディスクの空きが足りません。";
       break;
     case EIO:
       number = err::kDeviceIo;
@@ -56,7 +58,8 @@ class Fd {
     default:
       break;
   }
-  throw RuntimeError(number, what + u" (" + path + u"): " + Utf8ToUtf16(std::strerror(error)));
+  throw RuntimeError(number,
+                     what + u" (" + path + u"): " + reason + Utf8ToUtf16(std::strerror(error)));
 }
 
 std::u16string DirectoryOf(const std::u16string& path) {

@@ -51,7 +51,9 @@ int SaveErrorNumber(const TempDir& dir, const std::string& bytes) {
     ReplaceFileContents(dir.U16("memo.txt"), bytes);
     return 0;
   } catch (const RuntimeError& e) {
-    return e.Description().find(u"memo.txt") == std::u16string::npos ? -1 : e.Number();
+    const bool named = e.Description().find(u"memo.txt") != std::u16string::npos;
+    const bool full = e.Description().find(u"ディスクの空きが足りません") != std::u16string::npos;
+    return named && full == (e.Number() == err::kDiskFull) ? e.Number() : -1;
   }
 }
 
