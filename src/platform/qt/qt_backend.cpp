@@ -126,11 +126,15 @@ float QtBackend::TwipsPerPixelX() const {
 
 void QtBackend::Quit() {
   quit_ = true;
-  QCoreApplication::exit(0);
+  // Only the loop Run started ends: exit() outside it would end every modal loop to come.
+  if (running_) QCoreApplication::exit(0);
 }
 
 void QtBackend::Run() {
-  if (!quit_) QApplication::exec();
+  if (quit_) return;
+  running_ = true;
+  QApplication::exec();
+  running_ = false;
 }
 
 }  // namespace pindle::platform::qt

@@ -76,6 +76,7 @@ class QtBackend final : public Backend {
   std::map<Hwnd, QtWindow*> windows_;
   Hwnd nextHandle_ = 0x00020010;
   bool quit_ = false;
+  bool running_ = false;
 };
 
 }  // namespace pindle::platform::qt

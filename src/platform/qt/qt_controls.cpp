@@ -46,6 +46,15 @@ std::u16string WithCrLf(const QString& text) {
   return out;
 }
 
+// A check box that a press anywhere on it toggles, not only on its box and caption.
+class CheckBox final : public QCheckBox {
+ public:
+  using QCheckBox::QCheckBox;
+
+ protected:
+  bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
+};
+
 }  // namespace
 
 FormSurface::FormSurface(QWidget* parent, int container, Qt::WindowFlags flags)
@@ -124,7 +133,7 @@ QWidget* CreateControlWidget(const ControlDef& def, int index, QWidget* parent) 
       break;
     }
     case ControlKind::CheckBox: {
-      auto* box = new QCheckBox(ToQString(def.text), parent);
+      auto* box = new CheckBox(ToQString(def.text), parent);
       ApplyColors(*box, def, QPalette::Window, QPalette::WindowText);
       w = box;
       break;

@@ -242,6 +242,10 @@ void QtWindow::SetControlVisible(int control, bool visible) {
   auto& state = controls_.at(static_cast<std::size_t>(control));
   state.visible = visible;
   if (state.widget) {
+    // A hidden control's focus goes to the window itself, not on to the next control.
+    if (!visible &&
+        (state.widget->hasFocus() || state.widget->isAncestorOf(QApplication::focusWidget())))
+      widget_->setFocus(Qt::OtherFocusReason);
     state.widget->setVisible(visible);
   } else {
     SurfaceOf(control)->update(ControlRect(control));
@@ -422,8 +426,8 @@ bool QtWindow::DialogKey(int qtKey) {
   }
   if (focused >= 0) {
     const ControlDef& c = def_.controls[static_cast<std::size_t>(focused)];
-    // Enter types a line break in a multi-line box and Esc does nothing there.
-    if (c.kind == ControlKind::TextBox && c.multiLine) return qtKey == Qt::Key_Escape;
+    // Enter types a line break in a multi-line box.
+    if (c.kind == ControlKind::TextBox && c.multiLine && enter) return false;
     if (enter && c.kind == ControlKind::CommandButton) {
       static_cast<QPushButton*>(controls_[static_cast<std::size_t>(focused)].widget)->click();
       return true;
