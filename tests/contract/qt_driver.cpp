@@ -113,9 +113,10 @@ QApplication& App() {
   static char name[] = "contract_tests_qt";
   static char* argv[] = {name, nullptr};
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
+  // Lives to the end of the process: it must not go while statics of Qt's still need it.
+  static QApplication* app = new QApplication(argc, argv);
   QApplication::setQuitOnLastWindowClosed(false);
-  return app;
+  return *app;
 }
 
 class QtDriver final : public Driver {
