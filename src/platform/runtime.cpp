@@ -30,6 +30,12 @@ Form* Runtime::Find(std::type_index key) const {
   return it == forms_.end() ? nullptr : it->second.get();
 }
 
+std::vector<Form*> Runtime::LoadedForms() const {
+  std::vector<Form*> loaded;
+  for (const auto& [key, form] : forms_) loaded.push_back(form.get());
+  return loaded;
+}
+
 Form* Runtime::FormByHandle(Hwnd hWnd) const {
   for (const auto& [key, form] : forms_) {
     if (form->IsLoaded() && form->hWnd() == hWnd) return form.get();
@@ -46,7 +52,7 @@ void Runtime::Load(std::type_index key, std::unique_ptr<Form> form) {
   } catch (...) {
     // A window whose load failed is not left behind half-built and hidden.
     Discard(ref);
-    if (!AnyLoaded() && !ended_) backend_.Quit();
+    if (!AnyLoaded() && !ended_) QuitWhenIdle();
     throw;
   }
 }
@@ -74,7 +80,17 @@ void Runtime::UnloadForm(Form& form, int unloadMode) {
   form.Form_Unload(cancel);
   if (cancel != 0) return;
   Discard(form);
-  if (!AnyLoaded()) backend_.Quit();
+  if (!AnyLoaded()) QuitWhenIdle();
+}
+
+void Runtime::QuitWhenIdle() {
+  // A message loop told to stop closes every message box opened after it: the event that
+  // closed the last window finishes first (its error report included).
+  if (eventDepth_ == 0) {
+    backend_.Quit();
+  } else {
+    quitPending_ = true;
+  }
 }
 
 void Runtime::End() {
@@ -101,6 +117,8 @@ void Runtime::RunEvent(const std::function<void()>& fn) {
     TearDown();
   } else if (eventDepth_ == 0) {
     retired_.clear();
+    if (quitPending_ && !AnyLoaded()) backend_.Quit();
+    quitPending_ = false;
   }
 }
 
@@ -123,7 +141,10 @@ void Runtime::TearDown() {
   }
   forms_.clear();
   if (eventDepth_ == 0) retired_.clear();
-  if (ended_) backend_.Quit();
+  if (ended_ && !endQuit_) {  // the loop is told once
+    endQuit_ = true;
+    backend_.Quit();
+  }
 }
 
 LResult PINDLE_CALLBACK RuntimeWindowProc(Hwnd hWnd, std::uint32_t uMsg, WParam wParam,

@@ -54,6 +54,7 @@ class Runtime {
   }
   void UnloadForm(Form& form, int unloadMode);
   bool AnyLoaded() const { return !forms_.empty(); }
+  std::vector<Form*> LoadedForms() const;
   Form* FormByHandle(Hwnd hWnd) const;
 
   // Loads the start-up window as the first event of the run.
@@ -103,6 +104,7 @@ class Runtime {
   void Load(std::type_index key, std::unique_ptr<Form> form);
   void Discard(Form& form);
   void ReportError(int number, const std::u16string& description);
+  void QuitWhenIdle();
   void TearDown();
 
   Backend& backend_;
@@ -112,6 +114,8 @@ class Runtime {
   const Clock* clock_ = nullptr;
   std::u16string appPath_;
   int eventDepth_ = 0;
+  bool quitPending_ = false;
+  bool endQuit_ = false;
   bool ended_ = false;
 };
 

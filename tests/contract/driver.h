@@ -27,7 +27,6 @@ inline constexpr int kVkTab = 0x09;
 inline constexpr int kVkReturn = 0x0D;
 inline constexpr int kVkEscape = 0x1B;
 inline constexpr int kVkSpace = 0x20;
-inline constexpr int kVkA = 0x41;
 inline constexpr int kVkF1 = 0x70;
 
 // Shift state of Key: the modifier keys held.
@@ -113,8 +112,6 @@ class Driver {
   virtual std::vector<PrintedDocument> Printed() = 0;
   // Targets the shell was asked to open, in order.
   virtual std::vector<std::u16string> ShellOpened() = 0;
-  // The tooltip of the program's icon in the tray; empty while it has none there.
-  virtual std::u16string TrayTip() = 0;
 };
 
 // The driver of the backend this test executable is built for: a fresh run each call.

@@ -105,10 +105,6 @@ class HeadlessDriver final : public Driver {
     for (const auto& request : backend_.Machine().ShellRequests()) opened.push_back(request.file);
     return opened;
   }
-  std::u16string TrayTip() override {
-    const auto& tray = backend_.Machine().Tray();
-    return tray ? platform::Utf8ToUtf16(tray->tip) : std::u16string();
-  }
 
  private:
   HeadlessWindow& Window(Form& form) { return static_cast<HeadlessWindow&>(form.Peer()); }

@@ -36,8 +36,8 @@ TEST_F(ContractTest, FocusStartsAtTheFirstShownControlAndTabGoesRoundInTabOrder)
 TEST_F(ContractTest, TabIntoABoxSelectsNothingSoTheNextKeyReplacesNothing) {
   Probe& p = Open<Probe>();
   p.txtMemo.SetText(u"登録メモ\r\n二行目");
+  d->Press(p, u"txtLine", 1);
   d->Key(p, kVkTab, kShift);
-  d->Key(p, kVkTab);
   ASSERT_EQ(d->Focus(p), u"txtMemo");
   const auto [start, end] = d->Selection(p, u"txtMemo");
   EXPECT_EQ(start, end);
@@ -73,7 +73,8 @@ TEST_F(ContractTest, EnterAndEscGoToTheDefaultAndCancelButtonsOnlyWhereThereAreS
   for (const KeyCase& c : kKeyCases) {
     SCOPED_TRACE(platform::Utf16ToUtf8(c.focus) + " key " + std::to_string(c.vk));
     Form& f = c.black ? static_cast<Form&>(Open<Black>()) : static_cast<Form&>(Open<Probe>());
-    while (d->Focus(f) != c.focus) d->Key(f, kVkTab);
+    for (int i = 0; i < 8 && d->Focus(f) != c.focus; ++i) d->Key(f, kVkTab);
+    ASSERT_EQ(d->Focus(f), c.focus);
     Events().clear();
     d->Key(f, c.vk);
     if (c.click) {
@@ -92,7 +93,7 @@ TEST_F(ContractTest, EnterAndEscGoToTheDefaultAndCancelButtonsOnlyWhereThereAreS
 
 TEST_F(ContractTest, SpaceTogglesAFocusedCheckBoxAndRaisesItsClick) {
   Probe& p = Open<Probe>();
-  while (d->Focus(p) != u"chkTick") d->Key(p, kVkTab);
+  for (int i = 0; i < 8 && d->Focus(p) != u"chkTick"; ++i) d->Key(p, kVkTab);
   d->Key(p, kVkSpace);
   EXPECT_EQ(d->Value(p, u"chkTick"), 1);
   p.chkTick.SetValue(0);  // the program's change raises Click too
@@ -104,15 +105,15 @@ TEST_F(ContractTest, SpaceTogglesAFocusedCheckBoxAndRaisesItsClick) {
 TEST_F(ContractTest, KeysReachTheWindowOnlyWhileItHasTheFocusItself) {
   Black& b = Open<Black>();
   d->Type(b, u"a");
-  d->Key(b, kVkA);
+  d->Key(b, kVkF1);
   EXPECT_EQ(d->Text(b, u"txtMemo"), u"a");
   b.txtMemo.SetVisible(false);  // the focus goes to the window itself
   EXPECT_EQ(d->Focus(b), u"");
-  d->Key(b, kVkA);
+  d->Key(b, kVkF1);
   d->Key(b, kVkTab);
   EXPECT_EQ(d->Focus(b), u"cmdGo");
-  d->Key(b, kVkA);
-  EXPECT_THAT(Events(), ElementsAre("KeyDown 65"));
+  d->Key(b, kVkF1);
+  EXPECT_THAT(Events(), ElementsAre("KeyDown 112"));
 }
 
 // Mouse presses: the left button clicks a control; no button pressed on a control reaches the

@@ -1,5 +1,7 @@
 #include "platform/win32/win32_backend.h"
 
+#include <objbase.h>
+
 #include <algorithm>
 
 #include "platform/wide_text.h"
@@ -13,6 +15,15 @@ constexpr wchar_t kOwnerClass[] = L"PindleOwner";
 constexpr wchar_t kInstanceMutex[] = L"Local\\Pindle.SingleInstance";
 
 }  // namespace
+
+ComApartment::ComApartment()
+    : initialised_(
+          SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {
+}
+
+ComApartment::~ComApartment() {
+  if (initialised_) ::CoUninitialize();
+}
 
 DateTime Win32Clock::Now() const {
   SYSTEMTIME st{};

@@ -26,6 +26,19 @@ class Win32Clock final : public Clock {
   std::u16string DateTimeText(const DateTime& t) const override;
 };
 
+// COM, apartment-threaded, on the user-interface thread while the backend lives: the shell
+// handlers ShellExecute starts (a mail program for mailto:) may need it there.
+class ComApartment {
+ public:
+  ComApartment();
+  ~ComApartment();
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  bool initialised_;
+};
+
 class Win32Backend final : public Backend {
  public:
   explicit Win32Backend(HINSTANCE instance);
@@ -52,6 +65,8 @@ class Win32Backend final : public Backend {
   static void Dispatch(MSG& msg);
 
   HINSTANCE Instance() const { return instance_; }
+  Win32Printer& GdiPrinter() { return printer_; }
+  Win32PrintDialog& SystemPrintDialog() { return printDialog_; }
   // The hidden top-level window that owns the windows without a taskbar button.
   HWND OwnerWindow() const { return owner_.get(); }
 
@@ -59,6 +74,7 @@ class Win32Backend final : public Backend {
   HINSTANCE instance_;
   Win32Clock clock_;
   Win32Os os_;
+  ComApartment com_;
   Win32Printer printer_;
   Win32PrintDialog printDialog_{printer_};
   KernelHandle instanceMutex_;

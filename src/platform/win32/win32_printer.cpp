@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <cwchar>
 
 #include "platform/runtime_error.h"
 #include "platform/wide_text.h"
@@ -180,10 +181,10 @@ void Win32Printer::NewLine(std::wstring_view line) {
     pageOpen_ = true;
     y_ = top_;
   }
-  if (!line.empty()) {
+  {
     Selected s(drawDc_, font_.get());
     ::SetBkMode(drawDc_, TRANSPARENT);
-    if (!::TextOutW(drawDc_, left_, y_, line.data(), static_cast<int>(line.size()))) {
+    if (!calls_.drawLine(drawDc_, left_, y_, line.data(), static_cast<int>(line.size()))) {
       PrinterError(true);
     }
   }
@@ -238,10 +239,16 @@ std::optional<PrintChoice> Win32PrintDialog::ShowPrinter(Hwnd owner, std::int32_
   pd.hwndOwner = reinterpret_cast<HWND>(owner);
   pd.Flags = static_cast<DWORD>(flags) | PD_USEDEVMODECOPIESANDCOLLATE;
   pd.nCopies = 1;
-  if (!::PrintDlgW(&pd)) {
+  if (!calls_.printDlg(&pd)) {
     if (pd.hDevMode) ::GlobalFree(pd.hDevMode);
     if (pd.hDevNames) ::GlobalFree(pd.hDevNames);
-    return std::nullopt;  // cancelled, or no printer could be offered
+    const DWORD error = calls_.extendedError();
+    if (error == 0) return std::nullopt;  // the user's cancel
+    wchar_t code[16];
+    ::swprintf(code, 16, L"0x%04lX", static_cast<unsigned long>(error));
+    throw RuntimeError(err::kPrinterError,
+                       u"印刷ダイアログを開けません (エラー " + Narrow(code) +
+                           u")。プリンタがインストールされているか確かめて下さい。");
   }
   GlobalHandle devModeHandle(pd.hDevMode), devNamesHandle(pd.hDevNames);
   if (pd.hDC) ::DeleteDC(pd.hDC);

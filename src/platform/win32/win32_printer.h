@@ -4,6 +4,8 @@
 #pragma once
 
 #include <windows.h>
+// after windows.h
+#include <commdlg.h>
 
 #include <optional>
 #include <string>
@@ -14,14 +16,21 @@
 
 namespace pindle::platform::win32 {
 
-// The document calls of the spooler.  A test puts its own in their place to draw on a DC that
-// has no document of its own (an enhanced metafile) and to see each call there.
+// Draws one printed line at its place; an empty line draws nothing but keeps its place.
+inline BOOL WINAPI DrawLine(HDC dc, int x, int y, LPCWSTR text, int length) {
+  return length == 0 || ::TextOutW(dc, x, y, text, length);
+}
+
+// The document calls of the spooler, and the drawing of each line.  A test puts its own in
+// their place to draw on a DC that has no document of its own (an enhanced metafile) and to
+// see each call there.
 struct DocumentCalls {
   int(WINAPI* startDoc)(HDC, const DOCINFOW*) = ::StartDocW;
   int(WINAPI* startPage)(HDC) = ::StartPage;
   int(WINAPI* endPage)(HDC) = ::EndPage;
   int(WINAPI* endDoc)(HDC) = ::EndDoc;
   int(WINAPI* abortDoc)(HDC) = ::AbortDoc;
+  BOOL(WINAPI* drawLine)(HDC, int, int, LPCWSTR, int) = DrawLine;
 };
 
 class Win32Printer final : public Printer {
@@ -80,10 +89,19 @@ class Win32Printer final : public Printer {
   int top_ = 0, bottom_ = 0, left_ = 0;
 };
 
+// The system's print dialog.  A test puts its own in their place to answer it.
+struct PrintDialogCalls {
+  BOOL(WINAPI* printDlg)(LPPRINTDLGW) = ::PrintDlgW;
+  DWORD(WINAPI* extendedError)() = ::CommDlgExtendedError;
+};
+
 class Win32PrintDialog final : public PrintDialogService {
  public:
   explicit Win32PrintDialog(Win32Printer& printer) : printer_(printer) {}
+  // Empty when the user cancels; a dialog that cannot open at all (no printer installed, a
+  // driver that fails) raises kPrinterError.
   std::optional<PrintChoice> ShowPrinter(Hwnd owner, std::int32_t flags) override;
+  void UseCalls(PrintDialogCalls calls) { calls_ = calls; }
 
   // What the dialog does once the user has chosen: the printer becomes the one printer prints
   // on, and the copies and orientation are read from the chosen DEVMODE.
@@ -92,6 +110,7 @@ class Win32PrintDialog final : public PrintDialogService {
 
  private:
   Win32Printer& printer_;
+  PrintDialogCalls calls_;
 };
 
 }  // namespace pindle::platform::win32

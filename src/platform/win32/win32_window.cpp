@@ -20,6 +20,9 @@ constexpr wchar_t kSurfaceClass[] = L"PindleSurface";
 constexpr int kIdBase = 100;  // control ids stay clear of IDOK and IDCANCEL
 constexpr int kTimerBase = 100;
 
+// The system's own procedure of every EDIT control, behind ours.
+WNDPROC g_editProc = nullptr;
+
 COLORREF Rgb(const Color& c) {
   return RGB(c.r, c.g, c.b);
 }
@@ -64,6 +67,33 @@ void Win32Window::RegisterClasses(HINSTANCE instance) {
   wc.lpfnWndProc = &Win32Window::SurfaceProc;
   wc.lpszClassName = kSurfaceClass;
   ::RegisterClassExW(&wc);
+}
+
+// Text boxes keep the dialog keys of their window: Tab and Shift+Tab move the focus on (a
+// multi-line box would otherwise keep them), Esc presses the cancel button where there is one
+// and does nothing else (a multi-line box in a window with dialog keys would close the window
+// and throw the text away), and a box entered by Tab keeps its caret instead of selecting all
+// of its text, which the next key would replace.
+LRESULT CALLBACK Win32Window::EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_GETDLGCODE: {
+      LRESULT code = ::CallWindowProcW(g_editProc, hwnd, msg, wParam, lParam);
+      code &= ~static_cast<LRESULT>(DLGC_HASSETSEL);
+      const auto* m = reinterpret_cast<const MSG*>(lParam);
+      if (m && (m->message == WM_KEYDOWN || m->message == WM_CHAR) &&
+          (m->wParam == VK_TAB || m->wParam == VK_ESCAPE)) {
+        code &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTMESSAGE | DLGC_WANTTAB);
+      }
+      return code;
+    }
+    case WM_KEYDOWN:
+    case WM_CHAR:
+      if (wParam == VK_ESCAPE || (msg == WM_CHAR && wParam == L'\t')) return 0;
+      break;
+    default:
+      break;
+  }
+  return ::CallWindowProcW(g_editProc, hwnd, msg, wParam, lParam);
 }
 
 Win32Window* Win32Window::FromHandle(HWND hwnd) {
@@ -247,6 +277,12 @@ void Win32Window::CreateControls() {
     controls_[static_cast<std::size_t>(i)].hwnd = child;
     if (!child) continue;
     ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c)), FALSE);
+    if (c.kind == ControlKind::TextBox) {
+      ::SendMessageW(child, EM_SETLIMITTEXT, 0, 0);  // as much as memory holds, not 30,000
+      const auto proc = reinterpret_cast<LONG_PTR>(&Win32Window::EditProc);
+      const LONG_PTR previous = ::SetWindowLongPtrW(child, GWLP_WNDPROC, proc);
+      if (previous != proc) g_editProc = reinterpret_cast<WNDPROC>(previous);
+    }
     if (c.kind == ControlKind::ComboBox) {
       for (const auto& entry : c.list) {
         const std::wstring w = Wide(entry);
@@ -377,6 +413,9 @@ std::u16string Win32Window::GetText(int control) const {
 void Win32Window::SetText(int control, std::u16string_view text) {
   auto& state = controls_.at(static_cast<std::size_t>(control));
   if (state.hwnd) {
+    // A text put in a combo box's edit part chooses no entry.
+    if (def_.controls[static_cast<std::size_t>(control)].kind == ControlKind::ComboBox)
+      ::SendMessageW(state.hwnd, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     ::SetWindowTextW(state.hwnd, Wide(text).c_str());
     return;
   }
@@ -415,13 +454,19 @@ void Win32Window::SetValue(int control, int value) {
 }
 
 int Win32Window::GetListIndex(int control) const {
-  return controls_.at(static_cast<std::size_t>(control)).listIndex;
+  // The entry the box shows: the list's selection while the edit part still holds that
+  // entry's text (typing there may leave the list's selection behind).
+  HWND h = controls_.at(static_cast<std::size_t>(control)).hwnd;
+  const LRESULT index = h ? ::SendMessageW(h, CB_GETCURSEL, 0, 0) : CB_ERR;
+  const auto& list = def_.controls[static_cast<std::size_t>(control)].list;
+  if (index < 0 || static_cast<std::size_t>(index) >= list.size()) return -1;
+  return Narrow(WindowText(h)) == list[static_cast<std::size_t>(index)] ? static_cast<int>(index)
+                                                                        : -1;
 }
 
 void Win32Window::SetListIndex(int control, int index) {
-  auto& state = controls_.at(static_cast<std::size_t>(control));
-  state.listIndex = index;
-  if (state.hwnd) ::SendMessageW(state.hwnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  if (HWND h = controls_.at(static_cast<std::size_t>(control)).hwnd)
+    ::SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void Win32Window::SetTimerEnabled(int control, bool enabled) {
@@ -593,19 +638,13 @@ bool Win32Window::OnCommand(WPARAM wParam, LPARAM lParam) {
   }
   const int c = id - kIdBase;
   if (c < 0 || c >= static_cast<int>(controls_.size())) return false;
-  auto& state = controls_[static_cast<std::size_t>(c)];
   switch (def_.controls[static_cast<std::size_t>(c)].kind) {
     case ControlKind::CommandButton:
     case ControlKind::CheckBox:
       if (code == BN_CLICKED) form_.RaiseClick(c);
       return true;
     case ControlKind::ComboBox:
-      if (code == CBN_SELCHANGE) {
-        state.listIndex = static_cast<int>(::SendMessageW(state.hwnd, CB_GETCURSEL, 0, 0));
-        form_.RaiseClick(c);
-      } else if (code == CBN_EDITCHANGE) {
-        state.listIndex = -1;
-      }
+      if (code == CBN_SELCHANGE) form_.RaiseClick(c);
       return true;
     default:
       return false;
@@ -693,6 +732,8 @@ LRESULT Win32Window::OnFormMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       const POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
       if (msg == WM_LBUTTONDOWN) {
         if (PressLabel(hwnd_, -1, pt)) return 0;
+      } else if (LabelAt(-1, pt) >= 0) {
+        return 0;  // a label's, not the window's: labels react to the left button only
       }
       form_.DispatchMouseMessage(msg, wParam, lParam);  // may unload this window
       return 0;

@@ -57,11 +57,11 @@ class Win32Window final : public WindowPeer {
     HWND hwnd = nullptr;     // destroyed with the window
     std::u16string caption;  // labels: their text
     bool visible = true;
-    int listIndex = -1;  // combo boxes: -1 once the user types into the edit part
   };
 
   static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK SurfaceProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK EditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnFormMessage(UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT OnSurfaceMessage(HWND surface, int container, UINT msg, WPARAM wParam, LPARAM lParam);
   bool OnCommand(WPARAM wParam, LPARAM lParam);
