@@ -4,16 +4,21 @@
   product.ico  the program's icon, also the tray icon: a yellow note pad with ruled lines and a
                red push pin, 16x16 and 32x32
   dialog.ico   the registered-memo editor's icon: a ruled white page with a pencil, 16x16
+  pindle-16.png, pindle-32.png, pindle-64.png
+               the product icon for Linux desktops (hicolor theme), the 64x64 one the 32x32
+               image with every pixel doubled
 
 Usage: scripts/make-icons.py [--check] [output directory]
-The default directory is src/platform/win32/resources.  With --check nothing is written; the
-exit status says whether the files there are what this script draws.
+The .ico files go to src/platform/win32/resources, the .png files to packaging/linux/icons, or
+all to the given directory.  With --check nothing is written; the exit status says whether the
+files there are what this script draws.
 Pure Python 3, no extra modules.
 """
 
 import os
 import struct
 import sys
+import zlib
 
 # The 16 colours of the standard Windows palette, as (red, green, blue).
 PALETTE = [
@@ -159,18 +164,55 @@ def icon_file(canvases):
     return out + b"".join(images)
 
 
+def scaled(canvas, factor):
+    big = Canvas(canvas.size * factor)
+    for y in range(big.size):
+        for x in range(big.size):
+            big.pixels[y][x] = canvas.pixels[y // factor][x // factor]
+    return big
+
+
+def png_file(canvas):
+    """A palette PNG of the 16 colours, the transparent pixels as a 17th, fully clear entry."""
+
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    n = canvas.size
+    clear = len(PALETTE)
+    rows = b"".join(
+        b"\0" + bytes(clear if p is CLEAR else p for p in canvas.pixels[y]) for y in range(n)
+    )
+    palette = b"".join(bytes(rgb) for rgb in PALETTE + [(0, 0, 0)])
+    alpha = b"\xff" * len(PALETTE) + b"\0"
+    return (
+        b"\x89PNG\r\n\x1a\n"
+        + chunk(b"IHDR", struct.pack(">IIBBBBB", n, n, 8, 3, 0, 0, 0))
+        + chunk(b"PLTE", palette)
+        + chunk(b"tRNS", alpha)
+        + chunk(b"IDAT", zlib.compress(rows, 9))
+        + chunk(b"IEND", b"")
+    )
+
+
 def main(argv):
     check = "--check" in argv
     rest = [a for a in argv if a != "--check"]
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    directory = rest[0] if rest else os.path.join(root, "src", "platform", "win32", "resources")
+    resources = os.path.join(root, "src", "platform", "win32", "resources")
+    icons = os.path.join(root, "packaging", "linux", "icons")
+    if rest:
+        resources = icons = rest[0]
     files = {
-        "product.ico": icon_file([note_pad(16), note_pad(32)]),
-        "dialog.ico": icon_file([page_and_pencil()]),
+        os.path.join(resources, "product.ico"): icon_file([note_pad(16), note_pad(32)]),
+        os.path.join(resources, "dialog.ico"): icon_file([page_and_pencil()]),
+        os.path.join(icons, "pindle-16.png"): png_file(note_pad(16)),
+        os.path.join(icons, "pindle-32.png"): png_file(note_pad(32)),
+        os.path.join(icons, "pindle-64.png"): png_file(scaled(note_pad(32), 2)),
     }
     stale = []
-    for name, data in files.items():
-        path = os.path.join(directory, name)
+    for path, data in files.items():
         if check:
             try:
                 with open(path, "rb") as f:
@@ -179,6 +221,7 @@ def main(argv):
             except OSError:
                 stale.append(path)
         else:
+            os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "wb") as f:
                 f.write(data)
             print("wrote", path, len(data), "bytes")

@@ -1,0 +1,111 @@
+# Release packages, made by scripts/package with CPack (cpack in a build folder):
+#   the Windows build: Pindle-<version>-win-x64.zip with Pindle.exe, the sample memo.txt and the
+#     Japanese guide readme.txt (code page 932, CR LF), the same byte for byte from every build
+#     of one commit (cmake/zip-package.cmake);
+#   the Linux build with the Qt program: pindle_<version>_amd64.deb.
+# The version is the project's (0.01.0001); Debian sorts it as 0, 1, 1, as Windows reads it.
+set(pindle_packaging ${PROJECT_SOURCE_DIR}/packaging)
+set(CPACK_PACKAGE_NAME Pindle)
+set(CPACK_PACKAGE_VENDOR "Pindle developers")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
+set(CPACK_PINDLE_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+
+# The About window's contact and copyright texts, for the guides.
+file(STRINGS ${PROJECT_SOURCE_DIR}/src/info/author.h author REGEX "= u\"")
+foreach(name MailAddress HomePage CopyrightLine)
+  string(REGEX MATCH "k(Author)?${name} = u\"([^\"]*)\"" found "${author}")
+  set(pindle_${name} "${CMAKE_MATCH_2}")
+endforeach()
+
+if(WIN32 AND TARGET Pindle)
+  # No link time in the PE header: two builds of one commit give the same Pindle.exe.
+  if(MINGW)
+    target_link_options(Pindle PRIVATE -Wl,--no-insert-timestamp)
+  elseif(MSVC)
+    target_link_options(Pindle PRIVATE /Brepro)
+  endif()
+
+  set(readme ${PROJECT_BINARY_DIR}/packaging/readme.txt)
+  add_custom_command(OUTPUT ${readme}
+    COMMAND ${CMAKE_COMMAND} -D SOURCE=${pindle_packaging}/windows/readme.txt.in
+            -D DESTINATION=${readme} -D PROJECT_VERSION=${PROJECT_VERSION}
+            -D PINDLE_MAIL=${pindle_MailAddress} -D PINDLE_HOME_PAGE=${pindle_HomePage}
+            -D PINDLE_COPYRIGHT=${pindle_CopyrightLine}
+            -P ${PROJECT_SOURCE_DIR}/cmake/cp932-text.cmake
+    DEPENDS ${pindle_packaging}/windows/readme.txt.in ${PROJECT_SOURCE_DIR}/cmake/cp932-text.cmake
+            ${PROJECT_SOURCE_DIR}/src/info/author.h
+    VERBATIM)
+  add_custom_target(pindle_readme ALL DEPENDS ${readme})
+
+  install(TARGETS Pindle RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/src/platform/win32/resources/memo.txt ${readme}
+          DESTINATION .)
+
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_PACKAGE_FILE_NAME Pindle-${PROJECT_VERSION}-win-x64)
+  else()
+    set(CPACK_PACKAGE_FILE_NAME Pindle-${PROJECT_VERSION}-win-x86)
+  endif()
+  # CPack stages the files; the zip itself is written by our script (CPack's own ZIP writer
+  # stores access and change times).
+  set(CPACK_GENERATOR External)
+  set(CPACK_EXTERNAL_ENABLE_STAGING ON)
+  set(CPACK_EXTERNAL_PACKAGE_SCRIPT ${PROJECT_SOURCE_DIR}/cmake/zip-package.cmake)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+elseif(PINDLE_QT)
+  include(GNUInstallDirs)
+  set(doc ${CMAKE_INSTALL_DATADIR}/doc/pindle)
+  install(TARGETS pindle RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${pindle_packaging}/linux/pindle.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  foreach(size 16 32 64)
+    install(FILES ${pindle_packaging}/linux/icons/pindle-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME pindle.png)
+  endforeach()
+  install(FILES ${pindle_packaging}/linux/copyright DESTINATION ${doc})
+
+  # The manual page and the changelog go compressed, without a time stamp (gzip -9n).
+  find_program(PINDLE_GZIP gzip)
+  if(PINDLE_GZIP)
+    set(gzipped)
+    foreach(file pindle.1 changelog)
+      set(out ${PROJECT_BINARY_DIR}/packaging/${file}.gz)
+      add_custom_command(OUTPUT ${out}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
+        COMMAND sh -c "${PINDLE_GZIP} -9nc \"$1\" >\"$2\"" gzip ${pindle_packaging}/linux/${file} ${out}
+        DEPENDS ${pindle_packaging}/linux/${file} VERBATIM)
+      list(APPEND gzipped ${out})
+    endforeach()
+    add_custom_target(pindle_linux_docs ALL DEPENDS ${gzipped})
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/pindle.1.gz
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz DESTINATION ${doc})
+  endif()
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_STRIP_FILES ON)
+  set(CPACK_DEBIAN_PACKAGE_NAME pindle)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # pindle_<version>_<architecture>.deb
+  set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Pindle developers <${pindle_MailAddress}>")
+  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${pindle_HomePage})
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "quick memo in the tray that prints telephone messages
+A small resident tray utility for Japanese office desktops: Alt+F1 calls up
+a black quick-memo window with a clock, the weekday, a registered memo and a
+free note, Alt+F3 edits the registered memo, and the note prints as a
+telephone message through the system's print dialog.  The windows and the
+printed page are in Japanese.")
+  # The libraries' packages come from dpkg-shlibdeps; Qt's platform plugin and a Japanese
+  # font are loaded at run time, so they are recommended by name.
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk")
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+else()
+  return()
+endif()
+
+include(CPack)
