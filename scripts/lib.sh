@@ -22,6 +22,29 @@ ensure_packages() {
   fi
 }
 
+# wait_for SECONDS COMMAND...: runs the command every tenth of a second until it succeeds;
+# false once SECONDS have passed.
+wait_for() {
+  local deadline=$((SECONDS + $1))
+  shift
+  until "$@" >/dev/null 2>&1; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.1
+  done
+}
+
+# end_process PID: ends a process this script started, TERM and after ten seconds KILL.
+end_process() {
+  kill "$1" 2>/dev/null || return 0
+  wait_for 10 process_gone "$1" || kill -KILL "$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+process_gone() {
+  local state
+  state="$(ps -o stat= -p "$1" 2>/dev/null)" || return 0
+  [[ "$state" == Z* ]]  # ended, only not yet waited for
+}
+
 SUMMARY=()
 step() {  # step "name" command...
   local name="$1"; shift
