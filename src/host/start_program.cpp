@@ -1,11 +1,39 @@
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
 #include "host/form1.h"
 #include "platform/program.h"
 
+#if defined(_MSC_VER)
+#pragma warning(disable : 4996)  // getenv and fopen: the plain C calls are all this needs
+#endif
+
 namespace pindle::platform {
+
+namespace {
+
+// When PINDLE_READY_FILE names a file, the time start-up finished (the tray icon added, or its
+// retries started where no tray runs yet, and the three hotkeys registered) is written there,
+// in microseconds since 1970 on the system clock, so that a benchmark can time the start from
+// outside.  Without the variable nothing is written; a file that cannot be written is skipped.
+void WriteReadyMarker() {
+  const char* path = std::getenv("PINDLE_READY_FILE");
+  if (path == nullptr || *path == '\0') return;
+  const auto now = std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::system_clock::now().time_since_epoch());
+  if (std::FILE* file = std::fopen(path, "w")) {
+    std::fprintf(file, "%lld\n", static_cast<long long>(now.count()));
+    std::fclose(file);
+  }
+}
+
+}  // namespace
 
 // The program starts by loading the tray host; it has no start-up procedure of its own.
 void StartProgram(Runtime& runtime) {
   runtime.Start<Form1>();
+  WriteReadyMarker();
 }
 
 }  // namespace pindle::platform

@@ -17,12 +17,48 @@ std::u16string MemoFilePath(std::u16string_view appPath, char16_t separator) {
   return path;
 }
 
+namespace {
+
+// True when every CR is followed by LF, every LF follows a CR, and the text ends with CR LF (or
+// is empty).
+bool EndsEveryLineWithCrLf(std::u16string_view text) {
+  if (!text.empty() && !text.ends_with(u"\r\n")) return false;
+  const std::size_t size = text.size();
+  for (std::size_t i = 0; i < size; ++i) {
+    if (text[i] == u'\r') {
+      if (i + 1 >= size || text[i + 1] != u'\n') return false;
+      ++i;
+    } else if (text[i] == u'\n') {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 std::u16string LoadMemoFile(const std::u16string& path) {
   const auto bytes = platform::ReadFileIfExists(path);
+  if (!bytes) return {};
+  // Decoded in one piece: no character spans a line break (CR and LF are never trail bytes), so
+  // this is the text of the lines one by one.  Then every line end (CR LF, CR or LF) becomes
+  // CR LF, and a last line without one gets it, as the lines of SplitLines each followed by CR LF.
+  std::u16string decoded = platform::DecodeCp932(*bytes);
+  if (EndsEveryLineWithCrLf(decoded)) return decoded;  // as Windows writes it: nothing to change
   std::u16string memo;
-  if (!bytes) return memo;
-  for (const std::string_view line : platform::SplitLines(*bytes)) {
-    memo += platform::DecodeCp932(line);
+  memo.reserve(decoded.size() + decoded.size() / 16 + 2);
+  const std::size_t size = decoded.size();
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    const char16_t c = decoded[i];
+    if (c != u'\r' && c != u'\n') continue;
+    memo.append(decoded, start, i - start);
+    memo += u"\r\n";
+    if (c == u'\r' && i + 1 < size && decoded[i + 1] == u'\n') ++i;
+    start = i + 1;
+  }
+  if (start < size) {
+    memo.append(decoded, start, size - start);
     memo += u"\r\n";
   }
   return memo;

@@ -1,0 +1,155 @@
+// x11_probe: times a hotkey to the window it opens, from outside the program, on an X display.
+//
+//   x11_probe hotkey REPEATS [FOCUS-WINDOW]   Alt+F1 through XTest (what xdotool sends), then
+//                                             the time to the MapNotify of a new top-level
+//                                             window (the window manager's frame, or the window
+//                                             itself); Alt+F2 closes it again.  Prints each
+//                                             sample and "hotkey_to_window_ms: MEDIAN ms".
+//   x11_probe cycle REPEATS KEY-OPEN KEY-CLOSE [FOCUS-WINDOW]
+//                                             Opens and closes a window REPEATS times with the
+//                                             two key combinations (e.g. alt+F1 alt+F2,
+//                                             alt+F3 Return); prints "cycles: N".
+// FOCUS-WINDOW (decimal or 0x hex) is given the input focus before each key: Wine delivers a
+// registered hotkey only while one of its windows has the focus.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Display_ {
+  Display* d = XOpenDisplay(nullptr);
+  ~Display_() {
+    if (d != nullptr) XCloseDisplay(d);
+  }
+};
+
+// "alt+F1" -> pressed in order, released in reverse.
+void SendKeys(Display* d, const std::string& combo) {
+  std::vector<KeyCode> codes;
+  std::size_t start = 0;
+  while (start <= combo.size()) {
+    const std::size_t plus = combo.find('+', start);
+    std::string name =
+        combo.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
+    if (name == "alt") name = "Alt_L";
+    if (name == "ctrl") name = "Control_L";
+    if (name == "shift") name = "Shift_L";
+    const KeySym sym = XStringToKeysym(name.c_str());
+    if (sym == NoSymbol) {
+      std::fprintf(stderr, "x11_probe: unknown key %s\n", name.c_str());
+      std::exit(2);
+    }
+    codes.push_back(XKeysymToKeycode(d, sym));
+    if (plus == std::string::npos) break;
+    start = plus + 1;
+  }
+  for (const KeyCode code : codes) XTestFakeKeyEvent(d, code, True, CurrentTime);
+  for (auto it = codes.rbegin(); it != codes.rend(); ++it) {
+    XTestFakeKeyEvent(d, *it, False, CurrentTime);
+  }
+  XFlush(d);
+}
+
+// Waits for a MapNotify (map = true) or UnmapNotify of a non-override-redirect child of the root.
+std::optional<Clock::time_point> WaitFor(Display* d, bool map, int timeoutMs) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    while (XPending(d) > 0) {
+      XEvent e;
+      XNextEvent(d, &e);
+      if (map && e.type == MapNotify && !e.xmap.override_redirect) return Clock::now();
+      if (!map && e.type == UnmapNotify) return Clock::now();
+    }
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return std::nullopt;
+    pollfd p{ConnectionNumber(d), POLLIN, 0};
+    poll(&p, 1, static_cast<int>(left));
+  }
+}
+
+void Focus(Display* d, Window focus) {
+  if (focus == 0) return;
+  XSetInputFocus(d, focus, RevertToPointerRoot, CurrentTime);
+  XSync(d, False);
+}
+
+void Drain(Display* d) {
+  XSync(d, False);
+  while (XPending(d) > 0) {
+    XEvent e;
+    XNextEvent(d, &e);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: x11_probe hotkey N [focus] | cycle N open close [focus]\n");
+    return 2;
+  }
+  Display_ display;
+  Display* d = display.d;
+  if (d == nullptr) {
+    std::fprintf(stderr, "x11_probe: no display\n");
+    return 2;
+  }
+  int event = 0, error = 0, major = 0, minor = 0;
+  if (!XTestQueryExtension(d, &event, &error, &major, &minor)) {
+    std::fprintf(stderr, "x11_probe: no XTest\n");
+    return 2;
+  }
+  XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
+  const std::string mode = argv[1];
+  const int repeats = std::atoi(argv[2]);
+  const bool hotkey = mode == "hotkey";
+  const std::string open = hotkey ? "alt+F1" : (argc > 3 ? argv[3] : "alt+F1");
+  const std::string close = hotkey ? "alt+F2" : (argc > 4 ? argv[4] : "alt+F2");
+  const int focusArg = hotkey ? 3 : 5;
+  const Window focus = argc > focusArg ? std::strtoul(argv[focusArg], nullptr, 0) : 0;
+
+  std::vector<double> samples;
+  for (int i = 0; i < repeats; ++i) {
+    Focus(d, focus);
+    Drain(d);
+    SendKeys(d, open);
+    const Clock::time_point sent = Clock::now();
+    const auto mapped = WaitFor(d, true, 10000);
+    if (!mapped) {
+      std::fprintf(stderr, "x11_probe: no window mapped after %s (round %d)\n", open.c_str(), i);
+      return 1;
+    }
+    samples.push_back(std::chrono::duration<double, std::milli>(*mapped - sent).count());
+    if (hotkey) std::printf("sample: %.2f ms\n", samples.back());
+    // The window takes the focus; the closing key goes to it (or to the hotkey).
+    XSync(d, False);
+    SendKeys(d, close);
+    if (!WaitFor(d, false, 10000)) {
+      std::fprintf(stderr, "x11_probe: no window unmapped after %s (round %d)\n", close.c_str(), i);
+      return 1;
+    }
+  }
+  if (hotkey) {
+    std::sort(samples.begin(), samples.end());
+    const std::size_t n = samples.size();
+    const double median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
+    std::printf("hotkey_to_window_ms: %.2f ms\n", median);
+  } else {
+    std::printf("cycles: %d\n", repeats);
+  }
+  return 0;
+}
