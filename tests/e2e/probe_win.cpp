@@ -1,7 +1,9 @@
 // A small Windows tool for the end-to-end script: reads what a window of the running program
 // shows, as a user would see it.
-//   pindle_probe text TITLE   prints the text of the first edit box of the visible top-level
-//                             window titled TITLE, in UTF-8; exit code 1 when there is none.
+//   pindle_probe text TITLE [N]
+//                             prints the text of the N-th edit box (from 0, default 0) of the
+//                             visible top-level window titled TITLE, in UTF-8; exit code 1 when
+//                             there is none.
 //   pindle_probe menu         while a pop-up menu is open: prints its screen rectangle
 //                             "left top right bottom" and exits with 0.
 #include <windows.h>
@@ -27,14 +29,18 @@ BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM lParam) {
   return TRUE;
 }
 
+struct EditSearch {
+  int skip;
+  HWND found = nullptr;
+};
+
 BOOL CALLBACK FindEdit(HWND hwnd, LPARAM lParam) {
+  auto* search = reinterpret_cast<EditSearch*>(lParam);
   wchar_t cls[32] = {};
   ::GetClassNameW(hwnd, cls, 32);
-  if (_wcsicmp(cls, L"Edit") == 0) {
-    *reinterpret_cast<HWND*>(lParam) = hwnd;
-    return FALSE;
-  }
-  return TRUE;
+  if (_wcsicmp(cls, L"Edit") != 0 || search->skip-- > 0) return TRUE;
+  search->found = hwnd;
+  return FALSE;
 }
 
 void WriteUtf8(const std::wstring& text) {
@@ -71,15 +77,16 @@ int wmain(int argc, wchar_t** argv) {
                 static_cast<long>(r.right), static_cast<long>(r.bottom));
     return 0;
   }
-  if (argc != 3 || std::wcscmp(argv[1], L"text") != 0) {
-    std::fputs("usage: pindle_probe text TITLE | pindle_probe menu\n", stderr);
+  if ((argc != 3 && argc != 4) || std::wcscmp(argv[1], L"text") != 0) {
+    std::fputs("usage: pindle_probe text TITLE [N] | pindle_probe menu\n", stderr);
     return 2;
   }
   Search search{argv[2]};
   ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&search));
   if (!search.found) return 1;
-  HWND edit = nullptr;
-  ::EnumChildWindows(search.found, &FindEdit, reinterpret_cast<LPARAM>(&edit));
+  EditSearch edits{argc == 4 ? _wtoi(argv[3]) : 0};
+  ::EnumChildWindows(search.found, &FindEdit, reinterpret_cast<LPARAM>(&edits));
+  HWND edit = edits.found;
   if (!edit) return 1;
   // WM_GETTEXT works across processes for edit controls.
   const auto length = ::SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);

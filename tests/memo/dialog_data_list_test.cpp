@@ -193,6 +193,32 @@ TEST_F(DialogDataListTest, TextShiftJisCannotHoldIsRefusedAndTheEditorStaysOpen)
   EXPECT_EQ(Open().Text(u"Text1"), u"円記号なし\r\n");
 }
 
+// Bytes no box can show as they stand: a NUL (which would cut the text there) and bytes that
+// are no Shift-JIS text.  Both show as the mark with everything after them, and an unedited
+// register keeps every byte and says where the mark comes from.
+TEST_F(DialogDataListTest, BytesTheBoxCannotShowAreMarkedAndNeverLostByRegister) {
+  const struct {
+    std::string bytes;
+    std::u16string shown;
+  } cases[] = {
+      {std::string("before\0after\r\nnext\r\n", 20), u"before\uFFFDafter\r\nnext\r\n"},
+      {"\x82\xA0\xFF\x81\r\n", u"\u3042\uFFFD\uFFFD\r\n"},
+  };
+  for (const auto& c : cases) {
+    dir.Write("memo.txt", c.bytes);
+    auto& w = Open();
+    EXPECT_EQ(w.Text(u"Text1"), c.shown);
+    w.Click(u"OKButton");
+    ASSERT_TRUE(IsOpen());
+    EXPECT_EQ(dir.Read("memo.txt"), c.bytes);
+    const std::string message = platform::Utf16ToUtf8(backend.MessageBoxes().back().prompt);
+    EXPECT_THAT(message, HasSubstr("Shift-JIS の文字でないバイト"));
+    EXPECT_THAT(message, ::testing::Not(HasSubstr("U+FFFD")));
+    rt.RunEvent([this] { rt.Unload<Dialog_DataList>(); });
+  }
+  EXPECT_EQ(backend.MessageBoxes().size(), 2u);
+}
+
 TEST_F(DialogDataListTest, AMemoFileThatBecameAFolderIsReportedAndKept) {
   dir.Write("memo.txt", "x\r\n");
   auto& w = Open();
