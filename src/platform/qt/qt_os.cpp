@@ -40,6 +40,14 @@ std::uint32_t MouseMessage(QSystemTrayIcon::ActivationReason reason) {
   }
 }
 
+// A Wayland session without an X server, where no program gets the keys of another: Qt on
+// Wayland, or no X display beside a Wayland one.
+bool WaylandWithoutX11() {
+  return QGuiApplication::platformName().startsWith(QStringLiteral("wayland")) ||
+         (qEnvironmentVariableIsEmpty("DISPLAY") &&
+          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
+}
+
 }  // namespace
 
 QtOs::QtOs() = default;
@@ -97,14 +105,18 @@ int QtOs::RegisterHotKey(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {
     });
   }
   if (!hotkeys_) {
-    // A Wayland session gives no program the keys of another: said once, and the rest works.
-    if (QGuiApplication::platformName().startsWith(QStringLiteral("wayland")) &&
-        !hotkeysUnavailableSaid_) {
+    if (WaylandWithoutX11() && !hotkeysUnavailableSaid_) {
+      // Said once, in a box that waits for nobody (the rest of the start-up goes on) and in
+      // the session's log.
       hotkeysUnavailableSaid_ = true;
-      QMessageBox::information(nullptr, QStringLiteral("Pindle"),
-                               QStringLiteral("このデスクトップ (Wayland) では Alt+F1 などの"
-                                              "ホットキーは使えません。\nトレイのアイコンから"
-                                              "お使いください。"));
+      const QString text = QStringLiteral(
+          "このデスクトップ (Wayland) では Alt+F1 などのホットキーは使えません。\n"
+          "トレイのアイコンからお使いください。");
+      qWarning().noquote() << text;
+      auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Pindle"), text,
+                                  QMessageBox::Ok);
+      box->setAttribute(Qt::WA_DeleteOnClose);
+      box->show();
     }
     return 0;
   }
