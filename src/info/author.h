@@ -6,7 +6,7 @@
 
 namespace pindle {
 
-inline constexpr std::u16string_view kAuthorMailAddress = u"support@pindle.example.org";
+inline constexpr std::u16string_view kAuthorMailAddress = u"pindle@example.jp";
 inline constexpr std::u16string_view kAuthorHomePage = u"https://pindle.example.org/";
 inline constexpr std::u16string_view kCopyrightLine = u"Copyright (C) 2026 Pindle developers";
 

@@ -88,7 +88,7 @@ TEST_F(FrmAboutTest, MailLinkAsksTheShellToStartANewMail) {
   const auto& r = Requests()[0];
   EXPECT_EQ(r.hWnd, w.Handle());
   EXPECT_EQ(r.verb, u"open");
-  EXPECT_EQ(r.file, u"mailto:support@pindle.example.org");
+  EXPECT_EQ(r.file, u"mailto:pindle@example.jp");
   EXPECT_EQ(r.parameters, std::nullopt);
   EXPECT_EQ(r.directory, std::nullopt);
   EXPECT_EQ(r.showCmd, 5);
@@ -177,7 +177,7 @@ TEST_F(FrmAboutTest, TextsReadExactly) {
   EXPECT_EQ(w.Text(u"Frame1"), u"使用許諾");
   EXPECT_EQ(w.Text(u"Label1"),
             u"第三者への配布は許可しますが、転載される場合は出来るだけご連絡下さい。");
-  EXPECT_EQ(w.Text(u"Label2"), u"support@pindle.example.org");
+  EXPECT_EQ(w.Text(u"Label2"), u"pindle@example.jp");
   EXPECT_EQ(w.Text(u"lblDisclaimer"), u"https://pindle.example.org/");
   EXPECT_EQ(w.Text(u"cmdOK"), u"OK");
 }

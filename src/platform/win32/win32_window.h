@@ -48,6 +48,10 @@ class Win32Window final : public WindowPeer {
   int Dpi() const { return dpi_; }
   // The rectangle of a control in pixels, relative to its container's client area.
   RECT ControlRect(int control) const;
+  // The font a control's text is drawn in.
+  HFONT ControlFont(int control) {
+    return FontFor(def_.controls.at(static_cast<std::size_t>(control)));
+  }
 
   static void RegisterClasses(HINSTANCE instance);
   static Win32Window* FromHandle(HWND hwnd);

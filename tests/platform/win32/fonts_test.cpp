@@ -12,6 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include "info/frm_about.h"
+#include "platform/runtime.h"
+#include "platform/text.h"
+#include "platform/wide_text.h"
+#include "platform/win32/win32_backend.h"
+#include "platform/win32/win32_window.h"
 #include "screen_dc.h"
 
 #include <cwchar>
@@ -114,6 +120,27 @@ TEST(JapaneseFontTest, DialogAndMessageBoxFontsCoverJapanese) {
   {
     const SelectedFont font(dc.get(), Font(L"MS Shell Dlg", DEFAULT_CHARSET));
     EXPECT_EQ(MissingGlyphs(dc.get()), 0) << "dialog font";
+  }
+}
+
+// Every single-line label of the About window shows its whole text at the window's DPI: the
+// contact texts were once cut ("support@pindle.exam").
+TEST(JapaneseFontTest, AboutWindowLabelsHoldTheirWholeText) {
+  using platform::win32::Win32Window;
+  platform::win32::Win32Backend backend{::GetModuleHandleW(nullptr)};
+  platform::Runtime rt{backend};
+  rt.Show<frmAbout>();
+  auto& about = static_cast<Win32Window&>(rt.Instance<frmAbout>().Peer());
+  const ScreenDc dc;
+  const auto& controls = frmAboutDefinition().controls;
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    const auto& c = controls[i];
+    if (c.kind != platform::ControlKind::Label || c.wordWrap) continue;
+    HGDIOBJ previous = ::SelectObject(dc.get(), about.ControlFont(static_cast<int>(i)));
+    const std::wstring text = platform::Wide(c.text);
+    const RECT r = about.ControlRect(static_cast<int>(i));
+    EXPECT_LE(Width(dc.get(), text.c_str()), r.right - r.left) << platform::Utf16ToUtf8(c.name);
+    ::SelectObject(dc.get(), previous);
   }
 }
 

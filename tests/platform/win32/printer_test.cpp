@@ -43,7 +43,6 @@ using ::testing::SizeIs;
 // The font size the program sets: the single-precision value with bits 0x41490FD8.
 const float kFontSize = std::bit_cast<float>(0x41490FD8u);
 const std::u16string kBlank = u"\u3000";
-const std::u16string kRule(65, u'-');
 
 // The document calls, each leaving a comment "pindle:<call>" in the metafile.  A call named in
 // failingCall fails (returns 0) from its failAt-th use on (counted from 1).
@@ -149,13 +148,6 @@ class Recording {
   HDC dc_;
 };
 
-std::vector<std::u16string> Texts(const std::vector<Record>& records) {
-  std::vector<std::u16string> texts;
-  for (const auto& r : records)
-    if (r.kind == Record::kText) texts.push_back(r.text);
-  return texts;
-}
-
 // The document calls and text-outs in order, a text-out shown as "text".
 std::vector<std::u16string> Sequence(const std::vector<Record>& records) {
   std::vector<std::u16string> sequence;
@@ -236,33 +228,6 @@ class PrinterGdiTest : public ::testing::Test {
   Win32Printer printer;
 };
 
-TEST_F(PrinterGdiTest, TickedPageIsOneDocumentOfOnePageWithOneTextOutPerLineInOrder) {
-  const auto lines = PhoneMessagePage(Ticked());
-  PrintPage(lines);
-  const auto records = page.Records();
-
-  EXPECT_THAT(Texts(records),
-              ElementsAre(kBlank, kRule, u"10時20分　頃、　山田様より電話連絡あり。",
-                          u"折り返し電話下さいとのこと", kBlank, u"佐藤受け", kBlank, kRule, kBlank,
-                          u"明日の会議は中止", kBlank, kRule));
-  std::vector<std::u16string> expected{u"StartDoc", u"StartPage"};
-  expected.insert(expected.end(), lines.size(), u"text");
-  expected.insert(expected.end(), {u"EndPage", u"EndDoc"});
-  EXPECT_THAT(Sequence(records), ElementsAreArray(expected))
-      << "one document of one page; the second EndDoc adds nothing";
-
-  const auto pages = Pages(records);
-  ASSERT_THAT(pages, SizeIs(1));
-  const int step = LineStep(pages[0]);
-  EXPECT_GT(step, 0);
-  for (std::size_t i = 1; i < pages[0].size(); ++i) {
-    EXPECT_EQ(pages[0][i].y - pages[0][i - 1].y, step) << "line " << i + 1;
-    EXPECT_EQ(pages[0][i].x, pages[0][0].x) << "line " << i + 1;
-  }
-  EXPECT_GT(pages[0][0].x, 0) << "inside the left margin";
-  EXPECT_GT(pages[0][0].y, 0) << "inside the top margin";
-}
-
 TEST_F(PrinterGdiTest, TextIsDrawnInTheJapaneseFixedPitchFontAtTheSizeSetForThisDevice) {
   const int dpi = page.DpiY();
   PrintPage(PhoneMessagePage(Ticked()));
@@ -275,14 +240,6 @@ TEST_F(PrinterGdiTest, TextIsDrawnInTheJapaneseFixedPitchFontAtTheSizeSetForThis
   EXPECT_EQ(fonts[0].fontHeight,
             -static_cast<int>(std::lround(kFontSize * static_cast<float>(dpi) / 72.0f)))
       << "12.566368 points at " << dpi << " dpi, as a character height";
-}
-
-TEST_F(PrinterGdiTest, ClearedPageHasTheSixMemoLines) {
-  auto fields = Ticked();
-  fields.phoneMessage = false;
-  PrintPage(PhoneMessagePage(fields));
-  EXPECT_THAT(Texts(page.Records()),
-              ElementsAre(kBlank, kRule, kBlank, u"明日の会議は中止", kBlank, kRule));
 }
 
 TEST_F(PrinterGdiTest, AnEmptyLineDrawsNothingButKeepsItsPlace) {
@@ -299,96 +256,6 @@ TEST_F(PrinterGdiTest, AnEmptyLineDrawsNothingButKeepsItsPlace) {
   const int step = LineStep(texts);
   EXPECT_EQ(texts[3].y - texts[2].y, 2 * step) << "the empty line 4 lies between";
   EXPECT_EQ(texts[4].y - texts[3].y, step);
-}
-
-TEST_F(PrinterGdiTest, TheMemosOwnLineEndsStartNewLines) {
-  auto fields = Ticked();
-  fields.phoneMessage = false;
-  fields.memo = u"一行目の伝言\r\n二行目　全角の空白\r\n\r\n四行目 ABC";
-  PrintPage(PhoneMessagePage(fields));
-  const auto pages = Pages(page.Records());
-  ASSERT_THAT(pages, SizeIs(1));
-  std::vector<std::u16string> texts;
-  for (const auto& r : pages[0]) texts.push_back(r.text);
-  EXPECT_THAT(texts, ElementsAre(kBlank, kRule, kBlank, u"一行目の伝言", u"二行目　全角の空白",
-                                 u"四行目 ABC", kBlank, kRule));
-  for (const auto& text : texts) {
-    EXPECT_EQ(text.find_first_of(u"\r\n"), std::u16string::npos) << "no line end is drawn";
-  }
-  const auto& t = pages[0];
-  const int step = LineStep(t);
-  EXPECT_EQ(t[4].y - t[3].y, step);
-  EXPECT_EQ(t[5].y - t[4].y, 2 * step) << "the memo's empty third line keeps its place";
-}
-
-TEST_F(PrinterGdiTest, LinesThatWouldPassTheBottomMarginGoOnANewPage) {
-  std::u16string memo;
-  std::vector<std::u16string> memoLines;
-  for (int i = 1; i <= 150; ++i) {
-    const std::u16string line = u"伝言の行 " + Digits(i);
-    memoLines.push_back(line);
-    memo += (i > 1 ? u"\r\n" : u"") + line;
-  }
-  auto fields = Ticked();
-  fields.memo = memo;
-  const auto lines = PhoneMessagePage(fields);
-  const int height = page.PageHeight();
-  PrintPage(lines);
-  const auto records = page.Records();
-
-  std::vector<std::u16string> all;
-  for (const auto& line : lines) {
-    if (line == memo) {
-      all.insert(all.end(), memoLines.begin(), memoLines.end());
-    } else {
-      all.push_back(line);
-    }
-  }
-  EXPECT_THAT(Texts(records), ElementsAreArray(NonEmpty(all)));
-
-  const auto pages = Pages(records);
-  ASSERT_GE(pages.size(), 2u) << "161 lines on a page " << height << " pixels high";
-  const auto sequence = Sequence(records);
-  EXPECT_EQ(sequence.front(), u"StartDoc");
-  EXPECT_EQ(sequence.back(), u"EndDoc");
-  EXPECT_EQ(std::count(sequence.begin(), sequence.end(), u"StartDoc"), 1);
-  EXPECT_EQ(std::count(sequence.begin(), sequence.end(), u"EndDoc"), 1);
-  EXPECT_EQ(std::count(sequence.begin(), sequence.end(), u"StartPage"),
-            static_cast<std::ptrdiff_t>(pages.size()));
-  EXPECT_EQ(std::count(sequence.begin(), sequence.end(), u"EndPage"),
-            static_cast<std::ptrdiff_t>(pages.size()));
-
-  const int top = pages[0].front().y;
-  const int step = LineStep(pages[0]);
-  ASSERT_GT(step, 0);
-  const int bottom = height - top;  // the bottom margin is as wide as the top one
-  for (std::size_t p = 0; p < pages.size(); ++p) {
-    const auto& texts = pages[p];
-    EXPECT_EQ(texts.front().y, top) << "page " << p + 1 << " starts at the top margin";
-    for (std::size_t i = 1; i < texts.size(); ++i) {
-      EXPECT_EQ(texts[i].y - texts[i - 1].y, step) << "page " << p + 1 << ", line " << i + 1;
-    }
-    EXPECT_LE(texts.back().y + step, bottom) << "page " << p + 1 << " ends above the margin";
-    if (p + 1 < pages.size()) {
-      EXPECT_GT(texts.back().y + 2 * step, bottom)
-          << "page " << p + 1 << " holds every line that fits";
-    }
-  }
-}
-
-TEST_F(PrinterGdiTest, EndDocWithoutADocumentDrawsNothing) {
-  printer.EndDoc();
-  printer.EndDoc();
-  EXPECT_THAT(page.Records(), IsEmpty());
-}
-
-TEST_F(PrinterGdiTest, TwoPagesPrintedOneAfterTheOtherAreTwoDocuments) {
-  PrintPage(PhoneMessagePage(Ticked()));
-  PrintPage(PhoneMessagePage(Ticked()));
-  const auto sequence = Sequence(page.Records());
-  EXPECT_EQ(std::count(sequence.begin(), sequence.end(), u"StartDoc"), 2);
-  EXPECT_EQ(std::count(sequence.begin(), sequence.end(), u"EndDoc"), 2);
-  EXPECT_EQ(std::count(sequence.begin(), sequence.end(), u"text"), 24);
 }
 
 TEST_F(PrinterGdiTest, DocumentThatCannotStartRaisesPrinterErrorAndLeavesNothingOpen) {

@@ -1,7 +1,6 @@
 // The Windows backend with real windows: layout from twips at the window's DPI (the system's
 // LogPixels: 96, 120, 144 or 192, one run of win32_tests each), fonts made for that DPI and
-// made again when the DPI changes, colours, dialog keys, and a hotkey message through the real
-// subclass chain.
+// made again when the DPI changes, colours, and App.Path.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,12 +8,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "host/form1.h"
-#include "host/module2.h"
-#include "info/frm_about.h"
 #include "memo/dialog_data_list.h"
 #include "memo/frm_main.h"
-#include "platform/program.h"
 #include "print/dialog_printer.h"
 #include "win32_window_fixture.h"
 
@@ -230,40 +225,6 @@ TEST_F(Win32WindowTest, QuickMemoHasItsFontsAndColours) {
   ::ReleaseDC(nullptr, screen);
 
   EXPECT_FALSE(::GetWindowLongPtrW(w.Window(), GWL_STYLE) & WS_CAPTION) << "borderless";
-}
-
-TEST_F(Win32WindowTest, EnterAndEscPressTheAboutWindowsOkButton) {
-  for (const UINT key : {VK_RETURN, VK_ESCAPE}) {
-    rt.Show<frmAbout>();
-    HWND about = Peer(rt.Instance<frmAbout>()).Window();
-    HWND focus = ::GetFocus();
-    ASSERT_TRUE(focus && ::IsChild(about, focus));
-    ::PostMessageW(focus, WM_KEYDOWN, key, 0);
-    EXPECT_TRUE(PumpUntil([this] { return rt.IfLoaded<frmAbout>() == nullptr; })) << key;
-  }
-}
-
-TEST_F(Win32WindowTest, HotkeyMessagePassesTheSubclassChainAndOpensTheQuickMemo) {
-  StartProgram(rt);
-  Form1* host = rt.IfLoaded<Form1>();
-  ASSERT_NE(host, nullptr);
-  HWND h = reinterpret_cast<HWND>(host->hWnd());
-  EXPECT_FALSE(::IsWindowVisible(h));
-  EXPECT_EQ(::GetWindowLongPtrA(h, GWLP_WNDPROC), ProcAddress(&WindowProc));
-
-  const auto id = [](std::int16_t atom) {
-    return static_cast<WPARAM>(static_cast<std::intptr_t>(HotkeyIdentifier(atom)));
-  };
-  ::PostMessageW(h, WM_HOTKEY, id(Module2::Values().HotkeyAtom1), 0);
-  ASSERT_TRUE(PumpUntil([this] { return rt.IfLoaded<frmMain>() != nullptr; }));
-  EXPECT_TRUE(::IsWindowVisible(Peer(*rt.IfLoaded<frmMain>()).Window()));
-  ::PostMessageW(h, WM_HOTKEY, id(Module2::Values().HotkeyAtom2), 0);
-  ASSERT_TRUE(PumpUntil([this] { return rt.IfLoaded<frmMain>() == nullptr; }));
-
-  rt.RunEvent([this] { rt.Unload<Form1>(); });
-  // Released: another window can take Alt+F1 now.
-  EXPECT_TRUE(::RegisterHotKey(backend.OwnerWindow(), 7, MOD_ALT, VK_F1));
-  ::UnregisterHotKey(backend.OwnerWindow(), 7);
 }
 
 TEST_F(Win32WindowTest, AppPathIsTheExecutablesDirectory) {
