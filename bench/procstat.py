@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """What a process costs, read from /proc, for scripts/bench.
 
-  procstat.py mem PID...            "RSS_KB PSS_KB", summed over the processes
+  procstat.py mem PID...            "RSS_KB PSS_KB ANON_KB", summed over the processes (ANON:
+                                    the process's own memory, no file or library pages)
   procstat.py usage PID...          "CPU_TICKS SWITCHES": user+system time in clock ticks and
                                     the context switches (voluntary and not) of every thread,
                                     summed; the difference over a window gives the CPU time
@@ -21,7 +22,7 @@ TICKS = os.sysconf("SC_CLK_TCK")
 
 
 def mem(pids):
-    rss = pss = 0
+    rss = pss = anon = 0
     for pid in pids:
         with open(f"/proc/{pid}/smaps_rollup") as f:
             for line in f:
@@ -29,7 +30,9 @@ def mem(pids):
                     rss += int(line.split()[1])
                 elif line.startswith("Pss:"):
                     pss += int(line.split()[1])
-    return rss, pss
+                elif line.startswith("Anonymous:"):
+                    anon += int(line.split()[1])
+    return rss, pss, anon
 
 
 def cpu_ticks(pid):

@@ -126,6 +126,9 @@ int main(int argc, char** argv) {
   for (int i = 0; i < repeats; ++i) {
     Focus(d, focus);
     Drain(d);
+    Window focusBefore = 0;
+    int revert = 0;
+    XGetInputFocus(d, &focusBefore, &revert);
     SendKeys(d, open);
     const Clock::time_point sent = Clock::now();
     const auto mapped = WaitFor(d, true, 10000);
@@ -135,8 +138,12 @@ int main(int argc, char** argv) {
     }
     samples.push_back(std::chrono::duration<double, std::milli>(*mapped - sent).count());
     if (hotkey) std::printf("sample: %.2f ms\n", samples.back());
-    // The window takes the focus; the closing key goes to it (or to the hotkey).
-    XSync(d, False);
+    // The closing key goes to the new window once it has the focus (or to the hotkey).
+    const Clock::time_point focusDeadline = Clock::now() + std::chrono::seconds(2);
+    for (Window now = focusBefore; now == focusBefore && Clock::now() < focusDeadline;) {
+      XGetInputFocus(d, &now, &revert);
+      if (now == focusBefore) poll(nullptr, 0, 2);
+    }
     SendKeys(d, close);
     if (!WaitFor(d, false, 10000)) {
       std::fprintf(stderr, "x11_probe: no window unmapped after %s (round %d)\n", close.c_str(), i);

@@ -225,6 +225,9 @@ std::u16string QtWindow::GetText(int control) const {
 
 void QtWindow::SetText(int control, std::u16string_view text) {
   auto& state = controls_.at(static_cast<std::size_t>(control));
+  // A label drawn on its window is repainted only when its text changes (the quick memo
+  // window's clock sets its captions ten times a second).
+  if (!state.widget && state.caption == text) return;
   state.caption = text;
   if (state.widget) {
     SetControlText(*state.widget, text);
