@@ -166,7 +166,7 @@ TEST_F(DialogDataListTest, EnterAndEscapeElsewhereInTheDialogPressNoButton) {
   EXPECT_TRUE(IsOpen());
   again.Click(u"CancelButton");
   // Only the explicit register wrote the file.
-  EXPECT_EQ(dir.Read("memo.txt"), "first line\r\n");
+  EXPECT_EQ(dir.Read("memo.txt"), "first line\r\n");  // the new line ends it
 }
 
 // ---- a save that fails ----
@@ -260,53 +260,6 @@ TEST_F(DialogDataListTest, AReadOnlyFolderIsReportedAndTheFileKept) {
 }
 
 // ---- what a user sees ----
-
-TEST_F(DialogDataListTest, AFixedDialogWithItsTitleAndButtons) {
-  const auto& def = Dialog_DataListDefinition();
-  EXPECT_EQ(def.caption, u"ﾀﾞｲｱﾛｸﾞ ｷｬﾌﾟｼｮﾝ");
-  EXPECT_EQ(def.border, platform::BorderStyle::FixedDialog);
-  EXPECT_TRUE(def.controlBox);
-  EXPECT_FALSE(def.minButton);
-  EXPECT_FALSE(def.maxButton);
-  EXPECT_FALSE(def.showInTaskbar);
-  EXPECT_EQ(def.startPosition, platform::StartPosition::Manual);
-  EXPECT_EQ(def.icon, platform::FormIcon::Dialog);
-  auto& w = Open();
-  EXPECT_NE(w.GetForm().Icon(), 0);
-  EXPECT_EQ(w.Text(u"OKButton"), u"登録");
-  EXPECT_EQ(w.Text(u"CancelButton"), u"ｷｬﾝｾﾙ");
-  std::vector<std::u16string> order;
-  for (const int id : def.TabOrder())
-    order.push_back(def.controls[static_cast<std::size_t>(id)].name);
-  EXPECT_THAT(order, ElementsAre(u"OKButton", u"CancelButton", u"Text1"));
-}
-
-TEST_F(DialogDataListTest, OneLargeScrollingBoxAboveTheButtons) {
-  const auto& def = Dialog_DataListDefinition();
-  const auto& box = Def(u"Text1");
-  EXPECT_TRUE(box.multiLine);
-  EXPECT_EQ(box.scrollBars, platform::ScrollBars::Both);
-  EXPECT_EQ(box.font, (platform::FontDef{u"ＭＳ ゴシック", 9.0f, 128}));
-  // Cancel to the left of register on one row, both under the box and inside the window.
-  const auto& ok = Def(u"OKButton");
-  const auto& cancel = Def(u"CancelButton");
-  EXPECT_EQ(ok.top, cancel.top);
-  EXPECT_LT(cancel.left + cancel.width, ok.left);
-  EXPECT_LT(box.top + box.height, ok.top);
-  EXPECT_EQ(box.left + box.width, ok.left + ok.width) << "right edges line up";
-  for (const auto& c : def.controls) {
-    EXPECT_LE(c.left + c.width, def.width);
-    EXPECT_LE(c.top + c.height, def.height);
-  }
-  EXPECT_EQ(def.width, 9105);
-  EXPECT_EQ(def.height, 7560);
-  EXPECT_EQ(def.left, 630);
-  EXPECT_EQ(def.top, 720);
-  for (const auto* name : {u"OKButton", u"CancelButton"}) {
-    EXPECT_FALSE(Def(name).isDefault);
-    EXPECT_FALSE(Def(name).isCancel);
-  }
-}
 
 }  // namespace
 }  // namespace pindle

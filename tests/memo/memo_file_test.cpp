@@ -125,21 +125,5 @@ TEST_F(MemoFileTest, JisFormsTypedOnLinuxAreStoredAsTheirCodePage932Counterparts
   EXPECT_EQ(Load(), u"～－\r\n");
 }
 
-TEST_F(MemoFileTest, FailedSavesLeaveTheFileAsItWas) {
-  dir.Write("memo.txt", "old\r\n");
-  std::filesystem::permissions(dir.Path(), std::filesystem::perms(0555));
-  const int code = testing::RunUnprivileged([&] {
-    try {
-      SaveMemoFile(path, u"new");
-      return 0;
-    } catch (const RuntimeError& e) {
-      return e.Number();
-    }
-  });
-  EXPECT_EQ(code, platform::err::kPermissionDenied);
-  EXPECT_EQ(dir.Read("memo.txt"), "old\r\n");
-  EXPECT_THAT(dir.Entries(), ElementsAre("memo.txt"));
-}
-
 }  // namespace
 }  // namespace pindle

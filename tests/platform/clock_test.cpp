@@ -24,7 +24,8 @@ TEST(ClockTest, MillisecondArithmeticCrossesMidnightMonthsAndLeapYears) {
   EXPECT_EQ((DateTime{1969, 12, 31, 23, 0, 0, 0}).PlusMilliseconds(3'600'000),
             (DateTime{1970, 1, 1, 0, 0, 0, 0}));
   for (const DateTime t :
-       {DateTime{1999, 12, 31, 23, 59, 59, 999}, DateTime{2038, 1, 19, 3, 14, 8, 1}}) {
+       {DateTime{1999, 12, 31, 23, 59, 59, 999}, DateTime{2038, 1, 19, 3, 14, 8, 1},
+        DateTime{1969, 12, 31, 23, 59, 59, 999}, DateTime{1900, 3, 1, 0, 0, 0, 1}}) {
     EXPECT_EQ(DateTime::FromMilliseconds(t.ToMilliseconds()), t);
   }
 }

@@ -236,7 +236,9 @@ TEST(Cp932EncodeTest, LoneSurrogatesAreReportedAsTheyAre) {
       {std::u16string(1, char16_t{0xDE00}) + u"x", {0xDE00}},                  // low alone
       {std::u16string{char16_t{0xDE00}, char16_t{0xD83D}}, {0xDE00, 0xD83D}},  // reversed pair
       {std::u16string{char16_t{0xD83D}, char16_t{0xD83D}, char16_t{0xDE00}},
-       {0xD83D, 0x1F600}},  // a stray high before a real pair
+       {0xD83D, 0x1F600}},                           // a stray high before a real pair
+      {std::u16string{char16_t{0xDFFF}}, {0xDFFF}},  // the last low alone
+      {std::u16string{char16_t{0xDBFF}, char16_t{0xDFFF}}, {0x10FFFF}},  // the last pair
   };
   for (const Case& c : cases) {
     const Cp932Encoded encoded = EncodeCp932(c.text);

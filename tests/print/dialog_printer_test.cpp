@@ -31,65 +31,6 @@ class DialogPrinterWindowTest : public testing::DialogPrinterTest {
   }
 };
 
-TEST_F(DialogPrinterWindowTest, WindowIsAFixedDialogAtItsPlace) {
-  const auto& def = Dialog_PrinterDefinition();
-  EXPECT_EQ(def.caption, u"Pindle印刷");
-  EXPECT_EQ(def.border, BorderStyle::FixedDialog);
-  EXPECT_TRUE(def.controlBox);
-  EXPECT_FALSE(def.minButton);
-  EXPECT_FALSE(def.maxButton);
-  EXPECT_FALSE(def.showInTaskbar);
-  EXPECT_EQ(def.left, 2760);
-  EXPECT_EQ(def.top, 3750);
-  EXPECT_EQ(def.width, 6375);
-  EXPECT_EQ(def.height, 5565);
-
-  struct Row {
-    const char16_t* name;
-    ControlKind kind;
-    const char16_t* text;
-    int left, top, width, height, tab;
-  };
-  const Row rows[] = {
-      {u"OKButton", ControlKind::CommandButton, u"印刷", 5040, 5040, 1215, 375, 0},
-      {u"CancelButton", ControlKind::CommandButton, u"ｷｬﾝｾﾙ", 3720, 5040, 1215, 375, 1},
-      {u"Text1", ControlKind::TextBox, u"", 120, 1920, 6135, 2895, 2},
-      {u"Check1", ControlKind::CheckBox, u"電話応対メモ", 120, 120, 2895, 255, 3},
-      {u"Text2", ControlKind::TextBox, u"", 480, 480, 1455, 270, 4},
-      {u"Label1", ControlKind::Label, u"頃", 2040, 480, 255, 255, 5},
-      {u"Text3", ControlKind::TextBox, u"", 2400, 480, 2175, 270, 6},
-      {u"Label2", ControlKind::Label, u"様より電話連絡あり。", 4680, 480, 1695, 255, 7},
-      {u"Text4", ControlKind::TextBox, u"", 480, 1320, 1455, 270, 8},
-      {u"Combo1", ControlKind::ComboBox, u"(選択して下さい)", 480, 840, 4215, 300, 9},
-      {u"Label3", ControlKind::Label, u"受け", 2040, 1320, 855, 255, 10},
-  };
-  for (const Row& r : rows) {
-    const int id = def.Find(r.name);
-    ASSERT_GE(id, 0) << platform::Utf16ToUtf8(r.name);
-    const auto& c = def.controls[static_cast<std::size_t>(id)];
-    SCOPED_TRACE(platform::Utf16ToUtf8(r.name));
-    EXPECT_EQ(c.kind, r.kind);
-    EXPECT_EQ(c.text, r.text);
-    EXPECT_EQ(c.left, r.left);
-    EXPECT_EQ(c.top, r.top);
-    EXPECT_EQ(c.width, r.width);
-    EXPECT_EQ(c.height, r.height);
-    EXPECT_EQ(c.tabIndex, r.tab);
-    EXPECT_FALSE(c.isDefault);
-    EXPECT_FALSE(c.isCancel);
-  }
-  const auto& text1 = def.controls[static_cast<std::size_t>(def.Find(u"Text1"))];
-  EXPECT_TRUE(text1.multiLine);
-  EXPECT_EQ(text1.scrollBars, platform::ScrollBars::Both);
-  const int dialog = def.Find(u"CommonDialog1");
-  ASSERT_GE(dialog, 0);
-  EXPECT_EQ(def.controls[static_cast<std::size_t>(dialog)].kind, ControlKind::CommonDialog);
-  EXPECT_EQ(def.controls.size(), 12u);
-  EXPECT_THAT(def.controls[static_cast<std::size_t>(def.Find(u"Combo1"))].list,
-              ElementsAre(u"折り返し電話下さいとのこと", u"至急電話下さいとのこと",
-                          u"後ほど電話致しますとのこと", u"後日電話致しますとのこと", u"伝言あり"));
-}
-
 TEST_F(DialogPrinterWindowTest, OpensWithOnlyTheMemoPartShownAndFocusOnOKButton) {
   Dialog_Printer& d = OpenAt(At(9, 5), u"メモ");
   EXPECT_TRUE(d.Visible());

@@ -147,40 +147,6 @@ TEST_F(PrintJobTest, TwoPressesPrintTwoSeparateDocuments) {
   EXPECT_EQ(Printer().Documents()[1].lines, ExampleLines());
 }
 
-TEST_F(PrintJobTest, PageFollowsTheFieldsAsTheUserLeftThem) {
-  OpenAt(At(15, 3), u"折り返し願います");
-  auto& w = Dialog();
-  w.Click(u"Check1");
-  w.Type(u"Text2", u"15時5分");  // edited time is printed as edited
-  w.Choose(u"Combo1", 1);
-  w.Type(u"Combo1", u"自由に書いた用件");  // typed text chooses no entry
-  PressPrint(PrintChoice{1, platform::kPortrait});
-  EXPECT_THAT(PrintedTexts(), ElementsAre(kBlank, kRuleOf65, u"15時5分　頃、　様より電話連絡あり。",
-                                          u"", kBlank, u"受け", kBlank, kRuleOf65, kBlank,
-                                          u"折り返し願います", kBlank, kRuleOf65));
-  for (const auto& text : PrintedTexts()) {
-    EXPECT_EQ(text.find(u"自由に書いた用件"), std::u16string::npos);
-    EXPECT_EQ(text.find(u"(選択して下さい)"), std::u16string::npos);
-  }
-}
-
-TEST_F(PrintJobTest, FieldsFilledWhileTickedAreLeftOutOnceTheSwitchIsCleared) {
-  OpenExample();
-  Dialog().Click(u"Check1");
-  Dialog().Type(u"Text1", u"");
-  PressPrint(PrintChoice{1, platform::kPortrait});
-  EXPECT_THAT(PrintedTexts(), ElementsAre(kBlank, kRuleOf65, kBlank, u"", kBlank, kRuleOf65));
-}
-
-TEST_F(PrintJobTest, MultiLineMemoGoesToThePrinterInOnePrint) {
-  Open(u"一行目\r\n二行目\r\n三行目");
-  PressPrint(PrintChoice{1, platform::kPortrait});
-  EXPECT_THAT(PrintedTexts(), ElementsAre(kBlank, kRuleOf65, kBlank, u"一行目\r\n二行目\r\n三行目",
-                                          kBlank, kRuleOf65));
-  ASSERT_THAT(Printer().Documents(), SizeIs(1));
-  EXPECT_THAT(Printer().Documents()[0].lines, SizeIs(8));
-}
-
 TEST_F(PrintJobTest, RefusedSettingsAreSkippedSilentlyAndThePageStillPrints) {
   OpenExample();
   Printer().refusedSettings = {"Copies", "FontSize"};
@@ -228,15 +194,20 @@ TEST_F(PrintJobTest, PrinterThatWillNotStartTheDocumentIsReportedAndNothingElseI
   EXPECT_THAT(backend.MessageBoxes(), SizeIs(1));
 }
 
+// Whatever stops the page part-way, a printer error or the system out of memory, the
+// document is ended: the next job must not join it.
 TEST_F(PrintJobTest, PrinterFailingMidPageReleasesTheLinesSoFarWithoutAMessage) {
   OpenExample();
-  Printer().failAfterPrints = 4;
-  PressPrint(PrintChoice{1, platform::kPortrait});
-  ASSERT_THAT(Printer().Documents(), SizeIs(1)) << "the second EndDoc sends the lines so far";
+  for (const bool outOfMemory : {false, true}) {
+    Printer().failAfterPrints = 4;
+    Printer().failOutOfMemory = outOfMemory;
+    PressPrint(PrintChoice{1, platform::kPortrait});
+    EXPECT_FALSE(Printer().DocumentOpen()) << outOfMemory;
+  }
+  ASSERT_THAT(Printer().Documents(), SizeIs(2)) << "the second EndDoc sends the lines so far";
   const auto lines = ExampleLines();
-  EXPECT_EQ(Printer().Documents()[0].lines,
+  EXPECT_EQ(Printer().Documents()[1].lines,
             std::vector<std::u16string>(lines.begin(), lines.begin() + 4));
-  EXPECT_FALSE(Printer().DocumentOpen());
   EXPECT_THAT(backend.MessageBoxes(), IsEmpty());
 }
 

@@ -1,5 +1,7 @@
 #include "platform/headless/captured_printer.h"
 
+#include <new>
+
 #include "platform/runtime_error.h"
 
 namespace pindle::platform::headless {
@@ -46,6 +48,7 @@ void CapturedPrinter::Print(std::u16string_view text) {
     printsInDocument_ = 0;
   }
   if (failAfterPrints >= 0 && printsInDocument_ >= failAfterPrints) {
+    if (failOutOfMemory) throw std::bad_alloc();
     throw RuntimeError(err::kPrinterError, u"プリンタ エラーです。");
   }
   ++printsInDocument_;

@@ -50,6 +50,8 @@ class CapturedPrinter final : public Printer {
   // When >= 0, a document takes this many texts; the Print of the next one throws
   // kPrinterError (the printer fails in the middle of a page) and the document stays open.
   int failAfterPrints = -1;
+  // That failure is the system running out of memory (std::bad_alloc) instead.
+  bool failOutOfMemory = false;
 
  private:
   void Setting(const char* name, double value);

@@ -157,6 +157,7 @@ void HeadlessWindow::Type(std::u16string_view control, std::u16string_view text)
   if (!At(id).visible) throw std::logic_error("typing into a hidden control");
   focus_ = id;
   At(id).text = text;
+  At(id).selStart = At(id).selEnd = static_cast<int>(text.size());  // the caret after it
   // Typing into a combo box's edit part chooses no entry.
   if (kind == ControlKind::ComboBox) At(id).listIndex = -1;
 }

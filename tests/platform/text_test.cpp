@@ -1,0 +1,59 @@
+// UTF-8 <-> UTF-16 at the program's edges: every length of sequence both ways, and bad input
+// turned into the mark, one per broken sequence, never read past its end.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/text.h"
+
+namespace pindle::platform {
+namespace {
+
+struct Both {
+  std::string utf8;
+  std::u16string utf16;
+};
+const Both kValid[] = {
+    {"", u""},
+    {"A\x7F", u"A\x7F"},
+    {"\xC2\x80\xDF\xBF", u"\u0080\u07FF"},
+    {"\xE0\xA0\x80\xEF\xBF\xBD\xE3\x81\x82", u"\u0800\uFFFD\u3042"},
+    {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", u"\U00010000\U0010FFFF"},
+};
+
+TEST(Utf8Test, EveryLengthOfSequenceGoesBothWays) {
+  for (const Both& c : kValid) {
+    EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16) << c.utf8;
+    EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8) << c.utf8;
+  }
+}
+
+TEST(Utf8Test, BrokenInputBecomesOneMarkPerBrokenSequence) {
+  const struct {
+    std::string utf8;
+    std::u16string utf16;
+  } cases[] = {
+      {"\x80x", u"\uFFFDx"},                          // a trail byte alone
+      {"\xF8x", u"\uFFFDx"},                          // no lead byte at all
+      {"\xC3", u"\uFFFD"},                            // cut short at the end
+      {"\xE3\x81", u"\uFFFD"},                        // cut short at the end, two bytes
+      {"\xE3\x81x", u"\uFFFDx"},                      // cut short by another character
+      {"\xC1\xBF", u"\uFFFD"},                        // overlong
+      {"\xE0\x9F\xBF", u"\uFFFD"},                    // overlong, three bytes
+      {"\xF0\x8F\xBF\xBF", u"\uFFFD"},                // overlong, four bytes
+      {"\xED\xA0\x80\xED\xBF\xBF", u"\uFFFD\uFFFD"},  // surrogates are no characters
+      {"\xF4\x90\x80\x80", u"\uFFFD"},                // past U+10FFFF
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16) << testing::PrintToString(c.utf8);
+  EXPECT_EQ(Utf16ToUtf8(u"\xD800x\xDC00"), "\xEF\xBF\xBDx\xEF\xBF\xBD");  // lone surrogates
+  EXPECT_EQ(Utf16ToUtf8(std::u16string_view(u"\xD83D\xDE00", 1)), "\xEF\xBF\xBD");
+}
+
+TEST(DecimalTextTest, DigitsWithoutPadding) {
+  EXPECT_EQ(DecimalText(0), u"0");
+  EXPECT_EQ(DecimalText(-16219), u"-16219");
+}
+
+}  // namespace
+}  // namespace pindle::platform
