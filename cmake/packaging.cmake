@@ -13,6 +13,7 @@ set(CPACK_PINDLE_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 
 # The About window's contact and copyright texts, for the guides.
 file(STRINGS ${PROJECT_SOURCE_DIR}/src/info/author.h author REGEX "= u\"")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/info/author.h)
 foreach(name MailAddress HomePage CopyrightLine)
   string(REGEX MATCH "k(Author)?${name} = u\"([^\"]*)\"" found "${author}")
   set(pindle_${name} "${CMAKE_MATCH_2}")
@@ -64,25 +65,27 @@ elseif(PINDLE_QT)
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
             RENAME pindle.png)
   endforeach()
-  install(FILES ${pindle_packaging}/linux/copyright DESTINATION ${doc})
+  # The manual page, the changelog and the copyright file with the About window's contact.
+  set(PINDLE_MAIL ${pindle_MailAddress})
+  set(PINDLE_HOME_PAGE ${pindle_HomePage})
+  foreach(file pindle.1 changelog copyright)
+    configure_file(${pindle_packaging}/linux/${file}.in ${PROJECT_BINARY_DIR}/packaging/${file} @ONLY)
+  endforeach()
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/copyright DESTINATION ${doc})
 
   # The manual page and the changelog go compressed, without a time stamp (gzip -9n).
-  find_program(PINDLE_GZIP gzip)
-  if(PINDLE_GZIP)
-    set(gzipped)
-    foreach(file pindle.1 changelog)
-      set(out ${PROJECT_BINARY_DIR}/packaging/${file}.gz)
-      add_custom_command(OUTPUT ${out}
-        COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
-        COMMAND sh -c "${PINDLE_GZIP} -9nc \"$1\" >\"$2\"" gzip ${pindle_packaging}/linux/${file} ${out}
-        DEPENDS ${pindle_packaging}/linux/${file} VERBATIM)
-      list(APPEND gzipped ${out})
-    endforeach()
-    add_custom_target(pindle_linux_docs ALL DEPENDS ${gzipped})
-    install(FILES ${PROJECT_BINARY_DIR}/packaging/pindle.1.gz
-            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-    install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz DESTINATION ${doc})
-  endif()
+  find_program(PINDLE_GZIP gzip REQUIRED)
+  set(gzipped)
+  foreach(file pindle.1 changelog)
+    set(out ${PROJECT_BINARY_DIR}/packaging/${file}.gz)
+    add_custom_command(OUTPUT ${out}
+      COMMAND sh -c "${PINDLE_GZIP} -9nc \"$1\" >\"$2\"" gzip ${PROJECT_BINARY_DIR}/packaging/${file} ${out}
+      DEPENDS ${PROJECT_BINARY_DIR}/packaging/${file} VERBATIM)
+    list(APPEND gzipped ${out})
+  endforeach()
+  add_custom_target(pindle_linux_docs ALL DEPENDS ${gzipped})
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/pindle.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz DESTINATION ${doc})
 
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
