@@ -1,4 +1,4 @@
-# cmake -D SOURCE=<file.in> -D DESTINATION=<file> [-D NAME=value ...] -P cp932-text.cmake
+# cmake -D SOURCE=<file.in> -D DESTINATION=<file> [-D ICONV=<iconv>] [-D NAME=value ...] -P cp932-text.cmake
 # Writes a text for Japanese Windows from a UTF-8 template: each @NAME@ replaced by its value,
 # lines ended by CR LF, then converted to code page 932 with iconv (a character that code page
 # 932 cannot hold stops the build).
@@ -10,7 +10,9 @@ string(CONFIGURE "${text}" text @ONLY)
 string(REPLACE "\r\n" "\n" text "${text}")
 string(REPLACE "\n" "\r\n" text "${text}")
 file(WRITE "${DESTINATION}.utf-8" "${text}")
-find_program(ICONV iconv REQUIRED)
+if(NOT ICONV)
+  find_program(ICONV iconv REQUIRED)
+endif()
 execute_process(COMMAND ${ICONV} -f UTF-8 -t CP932 "${DESTINATION}.utf-8"
                 OUTPUT_FILE "${DESTINATION}" RESULT_VARIABLE failed)
 if(failed)

@@ -27,21 +27,28 @@ if(WIN32 AND TARGET Pindle)
     target_link_options(Pindle PRIVATE /Brepro)
   endif()
 
-  set(readme ${PROJECT_BINARY_DIR}/packaging/readme.txt)
-  add_custom_command(OUTPUT ${readme}
-    COMMAND ${CMAKE_COMMAND} -D SOURCE=${pindle_packaging}/windows/readme.txt.in
-            -D DESTINATION=${readme} -D PROJECT_VERSION=${PROJECT_VERSION}
-            -D PINDLE_MAIL=${pindle_MailAddress} -D PINDLE_HOME_PAGE=${pindle_HomePage}
-            -D PINDLE_COPYRIGHT=${pindle_CopyrightLine}
-            -P ${PROJECT_SOURCE_DIR}/cmake/cp932-text.cmake
-    DEPENDS ${pindle_packaging}/windows/readme.txt.in ${PROJECT_SOURCE_DIR}/cmake/cp932-text.cmake
-            ${PROJECT_SOURCE_DIR}/src/info/author.h
-    VERBATIM)
-  add_custom_target(pindle_readme ALL DEPENDS ${readme})
-
   install(TARGETS Pindle RUNTIME DESTINATION .)
-  install(FILES ${PROJECT_SOURCE_DIR}/src/platform/win32/resources/memo.txt ${readme}
-          DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/src/platform/win32/resources/memo.txt DESTINATION .)
+
+  # readme.txt is converted to code page 932 with iconv (Linux, MSYS2); a build without iconv
+  # (Visual Studio) leaves it out.
+  find_program(PINDLE_ICONV iconv)
+  if(PINDLE_ICONV)
+    set(readme ${PROJECT_BINARY_DIR}/packaging/readme.txt)
+    add_custom_command(OUTPUT ${readme}
+      COMMAND ${CMAKE_COMMAND} -D SOURCE=${pindle_packaging}/windows/readme.txt.in
+              -D DESTINATION=${readme} -D ICONV=${PINDLE_ICONV} -D PROJECT_VERSION=${PROJECT_VERSION}
+              -D PINDLE_MAIL=${pindle_MailAddress} -D PINDLE_HOME_PAGE=${pindle_HomePage}
+              -D PINDLE_COPYRIGHT=${pindle_CopyrightLine}
+              -P ${PROJECT_SOURCE_DIR}/cmake/cp932-text.cmake
+      DEPENDS ${pindle_packaging}/windows/readme.txt.in ${PROJECT_SOURCE_DIR}/cmake/cp932-text.cmake
+              ${PROJECT_SOURCE_DIR}/src/info/author.h
+      VERBATIM)
+    add_custom_target(pindle_readme ALL DEPENDS ${readme})
+    install(FILES ${readme} DESTINATION .)
+  else()
+    message(STATUS "iconv not found: the Windows package is made without readme.txt")
+  endif()
 
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(CPACK_PACKAGE_FILE_NAME Pindle-${PROJECT_VERSION}-win-x64)
