@@ -21,9 +21,22 @@ import time
 TICKS = os.sysconf("SC_CLK_TCK")
 
 
+def alive(pids):
+    """The processes of `pids` that still run (not ended, not zombies)."""
+    running = []
+    for pid in pids:
+        try:
+            with open(f"/proc/{pid}/stat") as f:
+                if f.read().rsplit(")", 1)[1].split()[0] != "Z":
+                    running.append(pid)
+        except FileNotFoundError:
+            pass
+    return running
+
+
 def mem(pids):
     rss = pss = anon = 0
-    for pid in pids:
+    for pid in alive(pids):
         with open(f"/proc/{pid}/smaps_rollup") as f:
             for line in f:
                 if line.startswith("Rss:"):
@@ -82,7 +95,7 @@ def wine_pids(prefix, name):
             continue
         if b"WINEPREFIX=" + prefix.encode() in env and name.encode() in cmd:
             found.append(pid)
-    return found
+    return alive(found)
 
 
 def main(argv):
@@ -90,7 +103,8 @@ def main(argv):
     if what == "mem":
         print(*mem(argv[2:]))
     elif what == "usage":
-        print(sum(cpu_ticks(p) for p in argv[2:]), sum(switches(p) for p in argv[2:]))
+        pids = alive(argv[2:])
+        print(sum(cpu_ticks(p) for p in pids), sum(switches(p) for p in pids))
     elif what == "idle-since":
         quiet = int(argv[4]) if len(argv) > 4 else 200
         timeout = float(argv[5]) if len(argv) > 5 else 60
