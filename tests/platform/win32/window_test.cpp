@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+// after windows.h
+#include <objbase.h>
 
 #include <stdexcept>
 #include <string>
@@ -234,6 +236,13 @@ TEST_F(Win32WindowTest, AppPathIsTheExecutablesDirectory) {
   dir.resize(dir.find_last_of(L'\\'));
   const std::u16string path = backend.AppPath();
   EXPECT_EQ(std::wstring(path.begin(), path.end()), dir);
+}
+
+// Shell handlers started for mailto: may need COM on the thread that asks: the backend keeps
+// the user-interface thread an apartment for as long as it lives.
+TEST_F(Win32WindowTest, TheUserInterfaceThreadIsAComApartmentWhileTheBackendLives) {
+  EXPECT_EQ(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
+  ::CoUninitialize();  // gives back the use just taken
 }
 
 }  // namespace
