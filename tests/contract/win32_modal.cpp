@@ -58,16 +58,14 @@ void CALLBACK ModalAnswers::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     ::EnumThreadWindows(::GetCurrentThreadId(), &ModalAnswers::Inspect, 0);
     return;
   }
-  if (g_current->menuTicks_++ > 0) {
-    // Still open a second later: the keys did not reach it.  Closed, the test goes on.
-    if (g_current->menuTicks_ > 20) ::EndMenu();
+  if (g_current->menus_.empty()) {
+    // No answer for it: closed after a second, so that the test goes on.
+    if (++g_current->menuTicks_ > 20) ::EndMenu();
     return;
   }
-  std::optional<int> item;
-  if (!g_current->menus_.empty()) {
-    item = g_current->menus_.front();
-    g_current->menus_.pop_front();
-  }
+  g_current->menuTicks_ = 0;
+  const std::optional<int> item = g_current->menus_.front();
+  g_current->menus_.pop_front();
   if (!item) {
     ::EndMenu();
     return;

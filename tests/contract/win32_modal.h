@@ -48,7 +48,7 @@ class ModalAnswers {
   std::deque<std::optional<int>> menus_;
   std::deque<PrintAnswer> printDialogs_;
   DWORD printError_ = 0;
-  int menuTicks_ = 0;  // timer ticks the open menu has seen
+  int menuTicks_ = 0;  // ticks an open menu without an answer has seen
 };
 
 }  // namespace pindle::contract
