@@ -176,16 +176,15 @@ TEST_F(ContractTest, MessagesFromOutsideGoThroughTheProcedureChainToTheRuntime) 
 
 TEST_F(ContractTest, ShellIsAskedToOpenMailAndWebTargets) {
   Open<Probe>();
-  for (const auto* target :
-       {u"mailto:pindle@example.jp", u"https://pindle.example.org/"}) {
+  for (const auto* target : {u"mailto:pindle@example.jp", u"https://pindle.example.org/"}) {
     EXPECT_GT(
         rt.Os().ShellExecuteA(0, u"open", target, std::nullopt, std::nullopt, platform::kSwShow),
         32);
   }
   EXPECT_TRUE(d->RunUntil([&] { return d->ShellOpened().size() == 2; }, 10000));
-  EXPECT_THAT(d->ShellOpened(),  // the shell may start both programs at once
-              ::testing::UnorderedElementsAre(u"mailto:pindle@example.jp",
-                                              u"https://pindle.example.org/"));
+  EXPECT_THAT(
+      d->ShellOpened(),  // the shell may start both programs at once
+      ::testing::UnorderedElementsAre(u"mailto:pindle@example.jp", u"https://pindle.example.org/"));
   EXPECT_THAT(Events(), IsEmpty());
 }
 
