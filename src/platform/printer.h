@@ -19,6 +19,21 @@ inline constexpr std::int16_t kScaleTwips = 1;
 inline constexpr std::int16_t kPortrait = 1;
 inline constexpr std::int16_t kLandscape = 2;
 
+// The settings the program gives a printer, each checked the same way on every backend: a value
+// no printer can take raises kInvalidPropertyValue and leaves the setting as it was.
+struct PrinterSettings {
+  void SetScaleMode(std::int16_t mode);  // twips only: positions are kept in twips
+  void SetCopies(std::int16_t value);
+  void SetOrientation(std::int16_t value);
+  void SetCurrentX(float twips);
+  void SetFontSize(float points);
+
+  std::optional<std::int16_t> copies;       // nothing set: the printer's own
+  std::optional<std::int16_t> orientation;  // kPortrait or kLandscape; nothing set: the printer's
+  float currentXTwips = 0.0f;
+  float fontSize = 12.0f;
+};
+
 class Printer {
  public:
   virtual ~Printer() = default;

@@ -3,6 +3,8 @@
 // user's cancel as error 32755 and any other failure as a printer error.
 #include <gmock/gmock.h>
 
+#include <functional>
+
 #include "contract/probe_forms.h"
 #include "platform/common_dialog.h"
 #include "platform/runtime_error.h"
@@ -34,6 +36,31 @@ TEST_F(ContractTest, PrintedLinesArriveInOrderAndOnlyEndDocSendsTheDocument) {
   ASSERT_EQ(printed[0].pages.size(), 1u);
   EXPECT_THAT(printed[0].pages[0], ElementsAre(u"電話応対メモ", u"", u"一行目", u"二行目"));
   EXPECT_THAT(printed[1].pages, ElementsAre(ElementsAre(u"次の文書")));
+}
+
+TEST_F(ContractTest, SettingsNoPrinterCanTakeAreRefusedAndTheOthersKept) {
+  Open<Probe>();
+  auto& printer = rt.CurrentPrinter();
+  const auto refused = [](auto set) {
+    try {
+      set();
+    } catch (const RuntimeError& e) {
+      return e.Number() == platform::err::kInvalidPropertyValue;
+    }
+    return false;
+  };
+  EXPECT_TRUE(refused([&] { printer.SetScaleMode(0); }));
+  EXPECT_TRUE(refused([&] { printer.SetCopies(0); }));
+  EXPECT_TRUE(refused([&] { printer.SetOrientation(3); }));
+  EXPECT_TRUE(refused([&] { printer.SetCurrentX(-1.0f); }));
+  EXPECT_TRUE(refused([&] { printer.SetFontSize(0.0f); }));
+  EXPECT_TRUE(refused([&] { printer.SetFontSize(1000.0f); }));
+  for (auto set : std::vector<std::function<void()>>{
+           [&] { printer.SetScaleMode(platform::kScaleTwips); }, [&] { printer.SetCopies(1); },
+           [&] { printer.SetOrientation(platform::kLandscape); },
+           [&] { printer.SetCurrentX(0.0f); }, [&] { printer.SetFontSize(999.0f); }}) {
+    EXPECT_FALSE(refused(set));
+  }
 }
 
 TEST_F(ContractTest, LinesPastTheBottomMarginGoOnTheNextPageInOrder) {

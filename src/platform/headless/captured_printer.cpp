@@ -11,40 +11,42 @@ int PrintedDocument::Pages() const {
   return n == 0 ? 1 : (n + CapturedPrinter::kLinesPerPage - 1) / CapturedPrinter::kLinesPerPage;
 }
 
-void CapturedPrinter::Setting(const char* name, double value) {
+template <class T>
+void CapturedPrinter::Setting(const char* name, T value, void (PrinterSettings::*set)(T)) {
   if (refusedSettings.contains(name)) {
     throw RuntimeError(err::kInvalidPropertyValue, u"プロパティの値が不正です。");
   }
-  events_.push_back({name, value, {}});
+  (settings_.*set)(value);  // a value no printer takes is refused as on every backend
+  events_.push_back({name, static_cast<double>(value), {}});
 }
 
 void CapturedPrinter::SetScaleMode(std::int16_t mode) {
-  Setting("ScaleMode", mode);
+  Setting("ScaleMode", mode, &PrinterSettings::SetScaleMode);
 }
 
 void CapturedPrinter::SetCopies(std::int16_t copies) {
-  Setting("Copies", copies);
-  copies_ = copies;
+  Setting("Copies", copies, &PrinterSettings::SetCopies);
 }
 
 void CapturedPrinter::SetOrientation(std::int16_t orientation) {
-  Setting("Orientation", orientation);
-  orientation_ = orientation;
+  Setting("Orientation", orientation, &PrinterSettings::SetOrientation);
 }
 
 void CapturedPrinter::SetCurrentX(float x) {
-  Setting("CurrentX", x);
+  Setting("CurrentX", x, &PrinterSettings::SetCurrentX);
 }
 
 void CapturedPrinter::SetFontSize(float points) {
-  Setting("FontSize", points);
-  fontSize_ = points;
+  Setting("FontSize", points, &PrinterSettings::SetFontSize);
 }
 
 void CapturedPrinter::Print(std::u16string_view text) {
   if (!open_) {
     if (failStartDoc) throw RuntimeError(err::kPrinterError, u"プリンタ エラーです。");
-    open_ = PrintedDocument{copies_, orientation_, fontSize_, {}};
+    open_ = PrintedDocument{settings_.copies.value_or(1),
+                            settings_.orientation.value_or(kPortrait),
+                            settings_.fontSize,
+                            {}};
     printsInDocument_ = 0;
   }
   if (failAfterPrints >= 0 && printsInDocument_ >= failAfterPrints) {

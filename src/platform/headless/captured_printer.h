@@ -54,15 +54,14 @@ class CapturedPrinter final : public Printer {
   bool failOutOfMemory = false;
 
  private:
-  void Setting(const char* name, double value);
+  template <class T>
+  void Setting(const char* name, T value, void (PrinterSettings::*set)(T));
 
   std::vector<PrinterEvent> events_;
   std::vector<PrintedDocument> documents_;
   std::optional<PrintedDocument> open_;
   int printsInDocument_ = 0;
-  int copies_ = 1;
-  int orientation_ = kPortrait;
-  float fontSize_ = 0;
+  PrinterSettings settings_;
 };
 
 }  // namespace pindle::platform::headless

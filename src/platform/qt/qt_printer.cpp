@@ -21,10 +21,6 @@ constexpr int kMarginTwips = 1440 * 2 / 3;  // two thirds of an inch inside the 
                                                  : u"プリンタ エラーです。印刷を開始できません。");
 }
 
-[[noreturn]] void Refused() {
-  throw RuntimeError(err::kInvalidPropertyValue, u"プロパティの値が不正です。");
-}
-
 }  // namespace
 
 QtPrinter::QtPrinter() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
@@ -34,36 +30,32 @@ QtPrinter::~QtPrinter() {
 }
 
 void QtPrinter::SetScaleMode(std::int16_t mode) {
-  if (mode != kScaleTwips) Refused();
+  settings_.SetScaleMode(mode);
 }
 
 void QtPrinter::SetCopies(std::int16_t copies) {
-  if (copies < 1) Refused();
-  copies_ = copies;
+  settings_.SetCopies(copies);
 }
 
 void QtPrinter::SetOrientation(std::int16_t orientation) {
-  if (orientation != kPortrait && orientation != kLandscape) Refused();
-  orientation_ = orientation;
+  settings_.SetOrientation(orientation);
 }
 
 void QtPrinter::SetCurrentX(float x) {
-  if (!(x >= 0.0f)) Refused();
-  currentXTwips_ = x;
+  settings_.SetCurrentX(x);
 }
 
 void QtPrinter::SetFontSize(float points) {
-  if (!(points > 0.0f && points < 1000.0f)) Refused();
-  fontSize_ = points;
+  settings_.SetFontSize(points);
 }
 
 void QtPrinter::StartDocument() {
   QPaintDevice* device = testDevice_;
   if (!device) {
-    if (copies_) printer_->setCopyCount(*copies_);
-    if (orientation_) {
-      printer_->setPageOrientation(*orientation_ == kLandscape ? QPageLayout::Landscape
-                                                               : QPageLayout::Portrait);
+    if (settings_.copies) printer_->setCopyCount(*settings_.copies);
+    if (settings_.orientation) {
+      printer_->setPageOrientation(*settings_.orientation == kLandscape ? QPageLayout::Landscape
+                                                                        : QPageLayout::Portrait);
     }
     printer_->setDocName(QStringLiteral("Pindle"));
     device = printer_.get();
@@ -73,11 +65,12 @@ void QtPrinter::StartDocument() {
   const int dpiX = device->logicalDpiX(), dpiY = device->logicalDpiY();
   QRect area(0, 0, device->width(), device->height());
   if (!testDevice_) area = printer_->pageLayout().paintRectPixels(printer_->resolution());
-  left_ = area.left() + kMarginTwips * dpiX / 1440 +
-          static_cast<int>(std::lround(currentXTwips_ * static_cast<float>(dpiX) / 1440.0f));
+  left_ =
+      area.left() + kMarginTwips * dpiX / 1440 +
+      static_cast<int>(std::lround(settings_.currentXTwips * static_cast<float>(dpiX) / 1440.0f));
   top_ = area.top() + kMarginTwips * dpiY / 1440;
   bottom_ = area.bottom() - kMarginTwips * dpiY / 1440;
-  font_ = QFont(PrinterFont(fontSize_), device);
+  font_ = QFont(PrinterFont(settings_.fontSize), device);
   painter_.setFont(font_);
   const QFontMetrics metrics(font_, device);
   lineHeight_ = metrics.lineSpacing();

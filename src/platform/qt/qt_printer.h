@@ -46,10 +46,7 @@ class QtPrinter final : public Printer {
   void NewLine(const QString& line);
 
   std::unique_ptr<QPrinter> printer_;
-  std::optional<std::int16_t> copies_;
-  std::optional<std::int16_t> orientation_;
-  float fontSize_ = 12.0f;
-  float currentXTwips_ = 0.0f;
+  PrinterSettings settings_;
   QPaintDevice* testDevice_ = nullptr;
   std::function<bool()> testNewPage_;
 

@@ -28,10 +28,6 @@ using PrinterHandle = Owned<HANDLE, ClosePrinterHandle>;
                                                  : u"プリンタ エラーです。印刷を開始できません。");
 }
 
-[[noreturn]] void Refused() {
-  throw RuntimeError(err::kInvalidPropertyValue, u"プロパティの値が不正です。");
-}
-
 std::wstring DefaultPrinterName() {
   DWORD size = 0;
   ::GetDefaultPrinterW(nullptr, &size);
@@ -58,28 +54,23 @@ void Win32Printer::Choose(std::wstring name, std::vector<std::byte> devMode) {
 }
 
 void Win32Printer::SetScaleMode(std::int16_t mode) {
-  // Positions are kept in twips; no other unit is used.
-  if (mode != kScaleTwips) Refused();
+  settings_.SetScaleMode(mode);
 }
 
 void Win32Printer::SetCopies(std::int16_t copies) {
-  if (copies < 1) Refused();
-  copies_ = copies;
+  settings_.SetCopies(copies);
 }
 
 void Win32Printer::SetOrientation(std::int16_t orientation) {
-  if (orientation != kPortrait && orientation != kLandscape) Refused();
-  orientation_ = orientation;
+  settings_.SetOrientation(orientation);
 }
 
 void Win32Printer::SetCurrentX(float x) {
-  if (!(x >= 0.0f)) Refused();
-  currentXTwips_ = x;
+  settings_.SetCurrentX(x);
 }
 
 void Win32Printer::SetFontSize(float points) {
-  if (!(points > 0.0f && points < 1000.0f)) Refused();
-  fontSize_ = points;
+  settings_.SetFontSize(points);
 }
 
 std::wstring Win32Printer::PrinterName() const {
@@ -105,12 +96,13 @@ std::vector<std::byte> Win32Printer::JobDeviceMode() const {
   }
   DEVMODEW* m = AsMode(mode);
   if (!m) return {};
-  if (copies_) {
-    m->dmCopies = *copies_;
+  if (settings_.copies) {
+    m->dmCopies = *settings_.copies;
     m->dmFields |= DM_COPIES;
   }
-  if (orientation_) {
-    m->dmOrientation = *orientation_ == kLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+  if (settings_.orientation) {
+    m->dmOrientation =
+        *settings_.orientation == kLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
     m->dmFields |= DM_ORIENTATION;
   }
   if (!driverMerges) return mode;
@@ -152,7 +144,7 @@ void Win32Printer::StartDocument() {
   const int dpiY = ::GetDeviceCaps(drawDc_, LOGPIXELSY);
   const int height = ::GetDeviceCaps(drawDc_, VERTRES);
   const int logicalHeight =
-      static_cast<int>(std::lround(fontSize_ * static_cast<float>(dpiY) / 72.0f));
+      static_cast<int>(std::lround(settings_.fontSize * static_cast<float>(dpiY) / 72.0f));
   font_.reset(::CreateFontW(-logicalHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                             SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                             DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"ＭＳ ゴシック"));
@@ -165,8 +157,9 @@ void Win32Printer::StartDocument() {
   if (lineHeight_ <= 0) lineHeight_ = logicalHeight > 0 ? logicalHeight : 1;
   top_ = ::MulDiv(kMarginTwips, dpiY, 1440);
   bottom_ = height - top_;
-  left_ = ::MulDiv(kMarginTwips, dpiX, 1440) +
-          static_cast<int>(std::lround(currentXTwips_ * static_cast<float>(dpiX) / 1440.0f));
+  left_ =
+      ::MulDiv(kMarginTwips, dpiX, 1440) +
+      static_cast<int>(std::lround(settings_.currentXTwips * static_cast<float>(dpiX) / 1440.0f));
   y_ = top_;
 }
 

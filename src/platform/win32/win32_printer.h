@@ -71,10 +71,7 @@ class Win32Printer final : public Printer {
 
   std::wstring name_;
   std::vector<std::byte> devMode_;
-  std::optional<std::int16_t> copies_;
-  std::optional<std::int16_t> orientation_;
-  float fontSize_ = 12.0f;
-  float currentXTwips_ = 0.0f;
+  PrinterSettings settings_;
   HDC testDc_ = nullptr;
   DocumentCalls calls_;
 

@@ -313,27 +313,6 @@ TEST_F(PrinterGdiTest, PrinterGoneWithADocumentOpenAbortsIt) {
               ElementsAre(u"StartDoc", u"StartPage", u"text", u"AbortDoc"));
 }
 
-// The number of the error a setting raises; 0 when it raises none.
-int ErrorNumber(const std::function<void()>& set) {
-  try {
-    set();
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
-
-TEST_F(PrinterGdiTest, RefusedSettingsRaiseInvalidPropertyValue) {
-  const auto number = ErrorNumber;
-  EXPECT_EQ(number([&] { printer.SetScaleMode(3); }), 380);
-  EXPECT_EQ(number([&] { printer.SetCopies(0); }), 380);
-  EXPECT_EQ(number([&] { printer.SetOrientation(3); }), 380);
-  EXPECT_EQ(number([&] { printer.SetFontSize(0.0f); }), 380);
-  EXPECT_EQ(number([&] { printer.SetCurrentX(-1.0f); }), 380);
-  EXPECT_EQ(number([&] { printer.SetCopies(2); }), 0);
-  EXPECT_EQ(number([&] { printer.SetOrientation(platform::kLandscape); }), 0);
-}
-
 // A real printer, not a metafile: one whose name no spooler knows.
 TEST(PrinterSpoolerTest, PrinterThatDoesNotExistRaisesPrinterErrorAtTheFirstPrint) {
   Win32Printer printer;
