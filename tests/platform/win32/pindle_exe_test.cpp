@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -19,7 +20,10 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <regex>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/win32/resources/resource_ids.h"
@@ -227,31 +231,31 @@ TEST_F(PindleExeTest, ManifestAsksForCommonControls6AndPerMonitorDpi) {
   EXPECT_THAT(manifest, HasSubstr("<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>"));
 }
 
-// The names of the DLLs a PE file imports, directly or delay-loaded, read from the file.
-std::vector<std::string> ImportedDlls(const std::vector<std::uint8_t>& file) {
-  std::vector<std::string> names;
+// What a PE file says about loading: the DLLs it imports and delay-loads, its DLL
+// characteristics and, when it has a load configuration, the flags for its imports' own DLLs.
+struct PeTables {
+  std::vector<std::string> imports, delayLoads;
+  WORD characteristics = 0;
+  std::optional<WORD> dependentLoadFlags;
+};
+
+PeTables ReadPeTables(const std::vector<std::uint8_t>& file) {
+  PeTables pe;
   const auto dos = Read<IMAGE_DOS_HEADER>(file, 0);
-  if (dos.e_magic != IMAGE_DOS_SIGNATURE) return names;
   const auto nt = static_cast<std::size_t>(dos.e_lfanew);
-  if (Read<DWORD>(file, nt) != IMAGE_NT_SIGNATURE) return names;
+  if (dos.e_magic != IMAGE_DOS_SIGNATURE || Read<DWORD>(file, nt) != IMAGE_NT_SIGNATURE) return pe;
   const auto header = Read<IMAGE_FILE_HEADER>(file, nt + 4);
   const std::size_t optional = nt + 4 + sizeof(IMAGE_FILE_HEADER);
-  const WORD magic = Read<WORD>(file, optional);
-  std::size_t directories = 0;
-  if (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
-    directories = optional + offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory);
-  } else if (magic == IMAGE_NT_OPTIONAL_HDR32_MAGIC) {
-    directories = optional + offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory);
-  } else {
-    return names;
-  }
+  if (Read<WORD>(file, optional) != IMAGE_NT_OPTIONAL_HDR64_MAGIC) return pe;
+  pe.characteristics =
+      Read<WORD>(file, optional + offsetof(IMAGE_OPTIONAL_HEADER64, DllCharacteristics));
   const std::size_t sections = optional + header.SizeOfOptionalHeader;
   // Relative virtual addresses become file offsets through the section that holds them.
   auto fileOffset = [&](DWORD rva) -> std::optional<std::size_t> {
     for (WORD i = 0; i < header.NumberOfSections; ++i) {
       const auto s = Read<IMAGE_SECTION_HEADER>(file, sections + i * sizeof(IMAGE_SECTION_HEADER));
-      const DWORD size = std::max(s.Misc.VirtualSize, s.SizeOfRawData);
-      if (rva >= s.VirtualAddress && rva < s.VirtualAddress + size) {
+      if (rva >= s.VirtualAddress &&
+          rva < s.VirtualAddress + std::max(s.Misc.VirtualSize, s.SizeOfRawData)) {
         return std::size_t{s.PointerToRawData} + (rva - s.VirtualAddress);
       }
     }
@@ -259,48 +263,92 @@ std::vector<std::string> ImportedDlls(const std::vector<std::uint8_t>& file) {
   };
   auto nameAt = [&](DWORD rva) {
     std::string name;
-    const auto at = fileOffset(rva);
-    for (std::size_t i = at.value_or(file.size()); i < file.size() && file[i] != 0; ++i) {
+    for (std::size_t i = fileOffset(rva).value_or(file.size()); i < file.size() && file[i] != 0;
+         ++i) {
       name.push_back(static_cast<char>(file[i]));
     }
     return name;
   };
-  struct Table {
-    int directory;
-    std::size_t entrySize;
-    std::size_t nameField;
+  auto directory = [&](int entry) {
+    return Read<IMAGE_DATA_DIRECTORY>(
+        file, optional + offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory) +
+                  static_cast<std::size_t>(entry) * sizeof(IMAGE_DATA_DIRECTORY));
   };
-  for (const Table t :
-       {Table{IMAGE_DIRECTORY_ENTRY_IMPORT, sizeof(IMAGE_IMPORT_DESCRIPTOR),
-              offsetof(IMAGE_IMPORT_DESCRIPTOR, Name)},
-        Table{IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT, 32, 4}}) {  // delay-load descriptors
-    const auto dir = Read<IMAGE_DATA_DIRECTORY>(
-        file, directories + static_cast<std::size_t>(t.directory) * sizeof(IMAGE_DATA_DIRECTORY));
-    if (dir.VirtualAddress == 0) continue;
-    const auto start = fileOffset(dir.VirtualAddress);
-    if (!start) continue;
-    for (std::size_t at = *start; at + t.entrySize <= file.size(); at += t.entrySize) {
-      const DWORD nameRva = Read<DWORD>(file, at + t.nameField);
+  // Import descriptors (20 bytes, name at 12) and delay-load descriptors (32 bytes, name at 4).
+  for (auto [entry, size, nameField, names] :
+       {std::tuple{IMAGE_DIRECTORY_ENTRY_IMPORT, 20u, 12u, &pe.imports},
+        std::tuple{IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT, 32u, 4u, &pe.delayLoads}}) {
+    const auto start = fileOffset(directory(entry).VirtualAddress);
+    for (std::size_t at = start.value_or(file.size()); at + size <= file.size(); at += size) {
+      const DWORD nameRva = Read<DWORD>(file, at + nameField);
       if (nameRva == 0) break;
-      names.push_back(nameAt(nameRva));
+      names->push_back(nameAt(nameRva));
     }
   }
-  return names;
+  // GNU ld leaves the delay-load directory empty: dlltool's descriptors are found by their shape
+  // (attributes 1, a DLL's name, a module handle, an address table and a name table).
+  const bool scan = pe.delayLoads.empty();
+  const std::regex dllName(R"([\w-]+\.(dll|drv))", std::regex::icase);
+  for (std::size_t at = 0; scan && at + 32 <= file.size(); at += 4) {
+    const auto d = Read<std::array<DWORD, 8>>(file, at);
+    if (d[0] != 1 || !d[2] || !d[3] || !d[4]) continue;
+    if (const std::string name = nameAt(d[1]); std::regex_match(name, dllName)) {
+      pe.delayLoads.push_back(name);
+    }
+  }
+  const auto config = fileOffset(directory(IMAGE_DIRECTORY_ENTRY_LOAD_CONFIG).VirtualAddress);
+  constexpr std::size_t kDependentLoadFlags = offsetof(IMAGE_LOAD_CONFIG_DIRECTORY64, Reserved1);
+  if (config && Read<DWORD>(file, *config) >= kDependentLoadFlags + 2) {
+    pe.dependentLoadFlags = Read<WORD>(file, *config + kDependentLoadFlags);
+  }
+  return pe;
+}
+
+std::vector<std::uint8_t> FileBytes(const std::wstring& name) {
+  std::ifstream in(std::filesystem::path(name), std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 TEST_F(PindleExeTest, ImportsOnlyDllsOfTheSystem) {
-  std::ifstream in(std::filesystem::path(exe), std::ios::binary);
-  const std::vector<std::uint8_t> file{std::istreambuf_iterator<char>(in),
-                                       std::istreambuf_iterator<char>()};
-  const std::vector<std::string> dlls = ImportedDlls(file);
-  ASSERT_THAT(dlls, ::testing::Contains(::testing::StrCaseEq("kernel32.dll")));
+  const PeTables pe = ReadPeTables(FileBytes(exe));
+  ASSERT_THAT(pe.imports, ::testing::Contains(::testing::StrCaseEq("kernel32.dll")));
   wchar_t system[MAX_PATH];
-  const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-  ASSERT_GT(length, 0u);
-  for (const std::string& dll : dlls) {
-    const std::filesystem::path inSystem = std::filesystem::path(system) / dll;
-    EXPECT_TRUE(std::filesystem::exists(inSystem)) << dll << " is not a system DLL";
-    EXPECT_THAT(dll, ::testing::Not(::testing::StartsWith("lib"))) << "a MinGW runtime DLL";
+  ASSERT_GT(::GetSystemDirectoryW(system, MAX_PATH), 0u);
+  for (const auto* list : {&pe.imports, &pe.delayLoads}) {
+    for (const std::string& dll : *list) {
+      EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(system) / dll))
+          << dll << " is not a system DLL";
+      EXPECT_THAT(dll, ::testing::Not(::testing::StartsWith("lib"))) << "a MinGW runtime DLL";
+    }
+  }
+}
+
+// Windows takes the DLLs of its known set (KnownDLLs) and the C runtime from the system folder
+// whatever lies beside the program; any other DLL is delay-loaded once the search is restricted.
+TEST_F(PindleExeTest, ImportsStaticallyOnlyKnownDllsAndDelayLoadsTheSpooler) {
+  const PeTables pe = ReadPeTables(FileBytes(exe));
+  const std::set<std::string> known = {
+      "advapi32.dll", "comdlg32.dll", "gdi32.dll",   "kernel32.dll", "msvcrt.dll", "ole32.dll",
+      "oleaut32.dll", "shell32.dll",  "shlwapi.dll", "user32.dll",   "imm32.dll",  "ws2_32.dll"};
+  for (std::string dll : pe.imports) {
+    std::transform(dll.begin(), dll.end(), dll.begin(),
+                   [](char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_TRUE(known.contains(dll)) << dll << " is imported statically but is not a known DLL";
+  }
+  EXPECT_THAT(pe.delayLoads, ::testing::Contains(::testing::StrCaseEq("winspool.drv")));
+}
+
+TEST_F(PindleExeTest, KeepsHighEntropyAslrAndDepAndLoadsDependenciesFromTheSystemFolder) {
+  const PeTables pe = ReadPeTables(FileBytes(exe));
+  for (const int flag :
+       {IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE, IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA,
+        IMAGE_DLLCHARACTERISTICS_NX_COMPAT}) {
+    EXPECT_EQ(pe.characteristics & flag, flag) << "DLL characteristic " << flag;
+  }
+  if (pe.dependentLoadFlags) {
+    EXPECT_EQ(*pe.dependentLoadFlags, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  } else {
+    RecordProperty("load_configuration", "none: the linker (GNU ld) writes no load configuration");
   }
 }
 

@@ -17,9 +17,13 @@
 #include <string>
 #include <vector>
 
+#include "memo/dialog_data_list.h"
+#include "platform/headless/headless_backend.h"
 #include "platform/runtime_error.h"
+#include "platform/text.h"
 #include "platform/text_file.h"
 #include "temp_dir.h"
+#include "win32_process.h"
 
 namespace pindle::platform {
 namespace {
@@ -198,6 +202,37 @@ TEST(WindowsReplaceFileTest, TheErrorTextNamesTheFile) {
     EXPECT_NE(e.Description().find(u"書き込み禁止"), std::u16string::npos);
   }
   ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Another process holds memo.txt open for reading, sharing reading only: 登録 says so, the editor
+// stays open with the edit, and the file is whole.
+TEST(WindowsReplaceFileTest, RegisterWhileAnotherProcessHoldsTheFileOpen) {
+  TempDir dir;
+  dir.Write("memo.txt", "keep\r\n");
+  const auto memo = dir.Path() / "memo.txt";
+  headless::HeadlessBackend backend;
+  backend.appPath = dir.U16();
+  Runtime rt(backend);
+  rt.RunEvent([&] { rt.Show<Dialog_DataList>(); });
+  {
+    testing::Win32Process holder(L"rundll32.exe \"" + testing::HoldOpenDll().wstring() +
+                                 L"\",HoldOpen " + memo.wstring());
+    ASSERT_TRUE(
+        testing::WaitUntil([&] { return std::filesystem::exists(memo.wstring() + L".held"); }));
+    headless::HeadlessWindow& editor = *backend.WindowOf(u"Dialog_DataList");
+    editor.Click(u"Text1");
+    editor.TypeChars(u"edit ");
+    editor.Click(u"OKButton");
+    ASSERT_EQ(backend.MessageBoxes().size(), 1u);
+    EXPECT_THAT(Utf16ToUtf8(backend.MessageBoxes()[0].prompt),
+                HasSubstr("他のプログラムで使われています"));
+    ASSERT_NE(backend.WindowOf(u"Dialog_DataList"), nullptr);
+    EXPECT_EQ(editor.Text(u"Text1"), u"edit keep\r\n");
+    dir.Write("memo.txt.release", "");
+    EXPECT_TRUE(testing::WaitUntil([&] { return !holder.Running(); }));
+  }
+  EXPECT_EQ(dir.Read("memo.txt"), "keep\r\n");
+  EXPECT_THAT(dir.Entries(), ElementsAre("memo.txt", "memo.txt.held", "memo.txt.release"));
 }
 
 }  // namespace
