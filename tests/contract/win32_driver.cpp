@@ -93,10 +93,11 @@ class Win32Driver final : public Driver {
     keys[VK_MENU] = (shift & kAlt) ? kDown : kUp;
     ::SetKeyboardState(keys);
     const auto scan = static_cast<LPARAM>(::MapVirtualKeyW(static_cast<UINT>(vk), 0)) << 16;
-    ::PostMessageW(Target(form), WM_KEYDOWN, static_cast<WPARAM>(vk), 1 | scan);
-    Pump();
-    if (form.IsLoaded()) {
-      ::PostMessageW(Target(form), WM_KEYUP, static_cast<WPARAM>(vk), 1 | scan | 0xC0000000);
+    HWND target = Target(form);
+    ::PostMessageW(target, WM_KEYDOWN, static_cast<WPARAM>(vk), 1 | scan);
+    Pump();  // the key may close the window, and its form with it
+    if (::IsWindow(target)) {
+      ::PostMessageW(target, WM_KEYUP, static_cast<WPARAM>(vk), 1 | scan | 0xC0000000);
       Pump();
     }
     ::SetKeyboardState(saved);

@@ -25,7 +25,7 @@ TEST_F(ContractTest, WindowLoadsOnFirstReferenceShowsAndUnloadsWithItsEventsInOr
   EXPECT_EQ(&rt.Instance<Probe>(), &p);  // a loaded window is only brought forward
   p.Show();
   rt.Unload<Probe>();
-  EXPECT_FALSE(p.IsLoaded());
+  EXPECT_EQ(rt.IfLoaded<Probe>(), nullptr);
   EXPECT_THAT(Events(), ElementsAre("QueryUnload 1", "Unload"));
   EXPECT_TRUE(d->LoopEnded());
   rt.Unload<Probe>();  // not loaded: nothing happens
@@ -39,7 +39,7 @@ TEST_F(ContractTest, CloseBoxUnloadsFromTheControlMenuUnlessRefused) {
   EXPECT_TRUE(d->WindowVisible(p));
   p.refuseUnload = false;
   d->CloseBox(p);
-  EXPECT_FALSE(p.IsLoaded());
+  EXPECT_EQ(rt.IfLoaded<Probe>(), nullptr);
   EXPECT_THAT(Events(), ElementsAre("QueryUnload 0", "QueryUnload 0", "Unload"));
 }
 
@@ -52,7 +52,7 @@ TEST_F(ContractTest, ProgramRunsWhileAnyWindowIsLoadedAndEndStopsAtOnce) {
   EXPECT_THAT(Events().back(), "Click cmdGo");
   rt.RunEvent([&] { rt.End(); });
   EXPECT_TRUE(d->LoopEnded());
-  EXPECT_FALSE(b.IsLoaded());
+  EXPECT_EQ(rt.IfLoaded<Black>(), nullptr);
   EXPECT_EQ(Events().back(), "Click cmdGo");  // no unload events
 }
 
