@@ -1,13 +1,8 @@
-// A property a fuzz target checks: when it does not hold, the input is reported as a crash.
+// A property a fuzz target checks: when it fails, the input is reported as a crash.
 #pragma once
 
 #include <cstdio>
 #include <cstdlib>
 
-#define PINDLE_FUZZ_CHECK(condition, what)                                            \
-  do {                                                                                \
-    if (!(condition)) {                                                               \
-      std::fprintf(stderr, "%s:%d: %s (%s)\n", __FILE__, __LINE__, what, #condition); \
-      std::abort();                                                                   \
-    }                                                                                 \
-  } while (false)
+#define PINDLE_FUZZ_CHECK(condition, what) \
+  if (!(condition)) std::fprintf(stderr, "%s:%d: %s\n", __FILE__, __LINE__, what), std::abort()

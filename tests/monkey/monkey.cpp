@@ -1,7 +1,6 @@
-// The monkey: seeded random user actions on the in-memory backend, with the program's promises
-// checked after each.  pindle_monkey [--seed N] [--actions N]; a failure prints the seed, the
-// last actions and the broken promise, and the same seed replays it exactly.
-#include <cstdlib>
+// The monkey: seeded random user actions on the in-memory backend, the program's promises
+// checked after each.  pindle_monkey [--seed N] [--actions N]; a broken promise prints the seed
+// and the last actions, and the same seed replays them exactly.
 #include <deque>
 #include <iostream>
 #include <memory>
@@ -15,127 +14,105 @@
 #include "platform/text_file.h"
 #include "temp_dir.h"
 
-namespace {
-
 using namespace pindle::platform;
-using headless::HeadlessBackend;
-using headless::HeadlessWindow;
+
+namespace {
 
 const char16_t* const kTexts[] = {
     u"",       u"メモ",   u"abc\r\ndef", u"電話下さい\r\n\r\n", u"😀",
     u"¥100 €", u"\uFFFD", u"ｶﾀｶﾅ~\\",    u"\u301C\u2212",       u"x\ty"};
 const char16_t* const kMenu[] = {u"memo", u"customise", u"bar", u"manual", u"aboutme", u"end"};
-const int kKeys[] = {13, 27, 9, 32, 0x70, 0x71, 65};
+const int kKeys[] = {13, 27, 9, 32, 0x70, 0x71, 65};  // Enter, Esc, Tab, space, F1, F2, A
 
 struct Program {
   explicit Program(const std::u16string& dir) { backend.appPath = dir, StartProgram(rt); }
-  HeadlessBackend backend;
+  headless::HeadlessBackend backend;
   Runtime rt{backend};
 };
-
-std::string Bytes(const pindle::testing::TempDir& dir) {
-  return ReadFileIfExists(dir.U16("memo.txt")).value_or("");
-}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   unsigned seed = std::random_device{}();
-  long actions = 10000;
+  long actions = 10000, saves = 0, refusals = 0, prints = 0, runs = 1;
   for (int i = 1; i + 1 < argc; i += 2) {
-    const unsigned long value = std::strtoul(argv[i + 1], nullptr, 10);
-    if (std::string(argv[i]) == "--seed") seed = static_cast<unsigned>(value);
-    if (std::string(argv[i]) == "--actions") actions = static_cast<long>(value);
+    if (std::string(argv[i]) == "--seed") seed = static_cast<unsigned>(std::stoul(argv[i + 1]));
+    if (std::string(argv[i]) == "--actions") actions = std::stol(argv[i + 1]);
   }
   std::mt19937 random(seed);
-  auto pick = [&](auto n) { return static_cast<decltype(n)>(random() % static_cast<unsigned>(n)); };
+  auto pick = [&](std::size_t n) { return static_cast<int>(random() % n); };
   pindle::testing::TempDir dir;
   dir.Write("memo.txt", "\x93\x6f\x98\x5e\x83\x81\x83\x82\r\n");  // 登録メモ
+  auto memo = [&] { return ReadFileIfExists(dir.U16("memo.txt")).value_or(""); };
   auto program = std::make_unique<Program>(dir.U16());
   std::deque<std::string> log;
   bool endChosen = false;
-  long restarts = 0, saves = 0, refusals = 0, prints = 0;
   for (long n = 1; n <= actions; ++n) {
-    HeadlessBackend& b = program->backend;
-    const std::string before = Bytes(dir);
+    auto& b = program->backend;
+    const std::string before = memo();
     const std::size_t boxes = b.MessageBoxes().size(), dialogs = b.PrintDialogs().size();
-    HeadlessWindow* editor = b.WindowOf(u"Dialog_DataList");
-    const std::u16string editorText = editor ? editor->Text(u"Text1") : u"";
-    const bool hostLoaded = b.WindowOf(u"Form1") != nullptr;
-    bool registerPressed = false, hotkeyOpens = false, hotkeyLost = false;
-    std::u16string opens;
-    std::string what;
+    const auto* editor = b.WindowOf(u"Dialog_DataList");
+    std::u16string typed = editor ? editor->Text(u"Text1") : u"", opens;
+    const bool host = b.WindowOf(u"Form1") != nullptr;
+    bool registering = false, hotkeyLost = false;
+    std::string what, broken;
     const auto visible = b.ZOrder();
-    std::string broken;
     try {
       const int kind = pick(visible.empty() ? 3 : 10);
-      if (kind == 0) {  // Alt+F1 .. Alt+F3
-        const unsigned f = pick(3u);
+      if (kind == 0) {
+        const int f = pick(3);
         what = "Alt+F" + std::to_string(f + 1);
-        hotkeyLost = !b.PressHotkey(kModAlt, 0x70 + f) && hostLoaded;
-        hotkeyOpens = hostLoaded && f != 1;
-        opens = f == 0 ? u"frmMain" : u"Dialog_DataList";
-      } else if (kind == 1) {  // the tray icon, and a menu choice
-        const std::uint32_t mouse = 512 + pick(6u);
-        const char16_t* item = kMenu[pick(6)];
-        const bool choose = pick(4) != 0;
-        if (mouse == 516 && b.WindowOf(u"Form1"))
-          b.OnNextPopupMenu(choose ? std::optional(item) : std::nullopt);
-        what = "tray " + std::to_string(mouse) +
-               (mouse == 516 && choose ? " " + Utf16ToUtf8(item) : "");
-        endChosen |= b.TrayMouse(mouse) && mouse == 516 && choose && item == std::u16string(u"end");
-      } else if (kind == 2) {  // time passes
+        hotkeyLost = !b.PressHotkey(kModAlt, 0x70u + static_cast<unsigned>(f)) && host;
+        if (host && f != 1) opens = f == 0 ? u"frmMain" : u"Dialog_DataList";
+      } else if (kind == 1) {
+        const auto mouse = static_cast<std::uint32_t>(512 + pick(6));
+        const std::u16string item = pick(4) ? kMenu[pick(6)] : u"(none)";
+        if (mouse == 516 && host)
+          b.OnNextPopupMenu(item == u"(none)" ? std::nullopt : std::optional(item));
+        what = "tray " + std::to_string(mouse) + (mouse == 516 ? " " + Utf16ToUtf8(item) : "");
+        endChosen |= b.TrayMouse(mouse) && mouse == 516 && item == u"end";
+      } else if (kind == 2) {
         b.Advance(pick(3000));
         what = "time";
-      } else {  // something on the front window or another visible one
-        HeadlessWindow& w = *b.WindowOf(visible[pick(2) ? 0 : pick(visible.size())]);
-        const auto& controls = w.Def().controls;
-        const auto& c = controls[pick(controls.size())];
+      } else {  // the front window, or another visible one
+        auto& w =
+            *b.WindowOf(visible[static_cast<std::size_t>(pick(2) ? 0 : pick(visible.size()))]);
+        const auto& c = w.Def().controls[static_cast<std::size_t>(pick(w.Def().controls.size()))];
         const bool usable = c.kind != ControlKind::Timer && c.kind != ControlKind::CommonDialog &&
                             c.kind != ControlKind::Line && w.ControlVisible(c.name, c.index);
-        const bool isEditor = w.Def().name == u"Dialog_DataList";
-        if (w.Def().name == u"Dialog_Printer")
+        const bool inEditor = w.Def().name == u"Dialog_DataList";
+        if (w.Def().name == u"Dialog_Printer") {
           b.OnNextPrintDialog(pick(2) ? std::optional(PrintChoice{
                                             static_cast<std::int16_t>(1 + pick(3)), 1 + pick(2)})
                                       : std::nullopt);
+        }
         what = Utf16ToUtf8(w.Def().name) + " ";
-        switch (pick(6)) {
-          case 0:
-            if (usable && (c.kind == ControlKind::TextBox || c.kind == ControlKind::ComboBox)) {
-              const char16_t* text = kTexts[pick(std::size(kTexts))];
-              w.Click(c.name, c.index);  // into the box, then type at the caret
-              w.TypeChars(text);
-              what += "type into " + Utf16ToUtf8(c.name) + " \"" + Utf16ToUtf8(text) + "\"";
-              break;
-            }
-            [[fallthrough]];
-          case 1:
-            if (!usable) break;
-            registerPressed = isEditor && c.name == u"OKButton";
-            what += "click " + Utf16ToUtf8(c.name);
-            w.Click(c.name, c.index);
-            break;
-          case 2: {
-            const int key = kKeys[pick(std::size(kKeys))], shift = pick(2);
-            registerPressed =
-                isEditor && w.FocusedControl() == u"OKButton" && (key == 13 || key == 32);
-            what += "key " + std::to_string(key) + (shift ? " shift" : "") + " on " +
-                    Utf16ToUtf8(w.FocusedControl());
-            w.PressKey(key, shift);
-            break;
-          }
-          case 3:
-            what += "surface";
-            w.PressSurface(1 << pick(3), 1 + pick(400), 1 + pick(300));
-            break;
-          case 4:
-            what += "focus window";
-            w.FocusWindow();
-            break;
-          default:
-            what += "close box";
-            if (w.Def().controlBox) w.PressCloseBox();
-            break;
+        const int action = pick(6);
+        if (action <= 1 && usable &&
+            (c.kind == ControlKind::TextBox || c.kind == ControlKind::ComboBox)) {
+          const char16_t* text = kTexts[pick(std::size(kTexts))];
+          what += "type into " + Utf16ToUtf8(c.name) + " \"" + Utf16ToUtf8(text) + "\"";
+          w.Click(c.name, c.index);
+          w.TypeChars(text);
+        } else if (action <= 1 && usable) {
+          what += "click " + Utf16ToUtf8(c.name);
+          registering = inEditor && c.name == u"OKButton";
+          w.Click(c.name, c.index);
+        } else if (action == 2) {
+          const int key = kKeys[pick(std::size(kKeys))], shift = pick(2);
+          what += "key " + std::to_string(key) + (shift ? "+shift" : "") + " on " +
+                  Utf16ToUtf8(w.FocusedControl());
+          registering = inEditor && w.FocusedControl() == u"OKButton" && (key == 13 || key == 32);
+          w.PressKey(key, shift);
+        } else if (action == 3) {
+          what += "surface";
+          w.PressSurface(1 << pick(3), 1 + pick(400), 1 + pick(300));
+        } else if (action == 4) {
+          what += "focus window";
+          w.FocusWindow();
+        } else if (w.Def().controlBox) {
+          what += "close box";
+          w.PressCloseBox();
         }
       }
     } catch (const std::exception& e) {
@@ -143,46 +120,39 @@ int main(int argc, char** argv) {
     }
     log.push_back(std::to_string(n) + ": " + what);
     if (log.size() > 12) log.pop_front();
-
-    const std::string after = Bytes(dir);
-    std::u16string saved = editorText;
-    if (!saved.ends_with(u"\r\n")) saved += u"\r\n";
+    if (!typed.ends_with(u"\r\n")) typed += u"\r\n";
+    const auto& shown = b.MessageBoxes();
     const bool refused =
-        b.MessageBoxes().size() == boxes + 1 &&
-        b.MessageBoxes().back().prompt.find(u"ファイルは変更していません") != std::u16string::npos;
+        registering && shown.size() == boxes + 1 &&
+        shown.back().prompt.find(u"ファイルは変更していません") != std::u16string::npos;
     if (!broken.empty()) {
-    } else if (b.MessageBoxes().size() != boxes && !(registerPressed && refused)) {
-      broken = "a message box: " + Utf16ToUtf8(b.MessageBoxes().back().prompt);
-    } else if (after != before && !registerPressed) {
-      broken = "memo.txt changed without 登録";
-    } else if (registerPressed && !refused &&
-               (after != EncodeCp932(saved).bytes || b.WindowOf(u"Dialog_DataList"))) {
-      broken = "登録 did not save the editor's text and close the editor";
-    } else if (refused && after != before) {
-      broken = "a refused 登録 changed memo.txt";
-    } else if (hotkeyLost || (hotkeyOpens && !b.WindowOf(opens))) {
-      broken = "a hotkey did not open " + Utf16ToUtf8(opens);
-    } else if ((b.Quits() > 0) != !program->rt.AnyLoaded() ||
+    } else if (shown.size() != boxes && !refused) {
+      broken = "a message box: " + Utf16ToUtf8(shown.back().prompt);
+    } else if (memo() != (registering && !refused ? EncodeCp932(typed).bytes : before)) {
+      broken = "memo.txt is not as it was, or 登録 did not save the editor's text";
+    } else if (registering && !refused && b.WindowOf(u"Dialog_DataList")) {
+      broken = "登録 did not close the editor";
+    } else if (hotkeyLost || (!opens.empty() && !b.WindowOf(opens))) {
+      broken = "a hotkey did not reach the program or open its window";
+    } else if ((b.Quits() > 0) == program->rt.AnyLoaded() ||
                (!b.WindowOf(u"Form1") && !endChosen)) {
-      broken = "the program ended, or its host left, without 終了 and the last window closed";
+      broken = "the program or its host ended without 終了, or went on without a window";
     }
     if (!broken.empty()) {
-      std::cerr << "pindle_monkey --seed " << seed << ": action " << n << " broke a promise:\n";
+      std::cerr << "pindle_monkey --seed " << seed << ": action " << n << " broke a promise\n";
       for (const auto& line : log) std::cerr << "  " << line << "\n";
       std::cerr << "  -> " << broken << "\n";
       return 1;
     }
-    saves += registerPressed && !refused, refusals += refused;
-    prints += static_cast<long>(b.PrintDialogs().size() > dialogs);
-    if (!program->rt.AnyLoaded()) {  // the program ended: start it again
-      program.reset();
+    saves += registering && !refused, refusals += refused,
+        prints += b.PrintDialogs().size() > dialogs;
+    if (!program->rt.AnyLoaded()) {  // ended by 終了 and the last window closed: start again
+      program = nullptr;
       program = std::make_unique<Program>(dir.U16());
-      endChosen = false;
-      ++restarts;
+      endChosen = false, ++runs;
     }
   }
-  std::cout << "pindle_monkey --seed " << seed << ": " << actions << " actions (" << saves
-            << " saves, " << refusals << " refused saves, " << prints << " print dialogs, "
-            << restarts << " runs ended by 終了), every promise kept\n";
-  return 0;
+  std::cout << "pindle_monkey --seed " << seed << ": " << actions << " actions in " << runs
+            << " runs, " << saves << " saves, " << refusals << " refused saves, " << prints
+            << " print dialogs; every promise kept\n";
 }

@@ -1,39 +1,29 @@
 // A forked child of the test process, for what a test must not do to itself: be killed, or
-// enter its own mount namespace.
+// enter a mount namespace of its own.  The owner kills it (SIGKILL) and waits for it.
 #pragma once
 
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <functional>
 
 namespace pindle::testing {
 
 class ChildProcess {
  public:
-  // Starts step in a child; the child exits with what step returns.
   explicit ChildProcess(const std::function<int()>& step) : pid_(::fork()) {
     if (pid_ == 0) ::_exit(step());
   }
-  ~ChildProcess() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGKILL);
-      Wait();
-    }
-  }
+  ~ChildProcess() { Wait(); }
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   void Kill() const { ::kill(pid_, SIGKILL); }
-  // Waits for the end: the exit code, or -signal when a signal ended it.
+  // The exit code, or -signal when a signal ended the child.
   int Wait() {
     int status = 0;
-    while (::waitpid(pid_, &status, 0) < 0) {
-      if (errno != EINTR) return pid_ = -1;
-    }
-    pid_ = -1;
+    if (pid_ > 0 && ::waitpid(pid_, &status, 0) == pid_) pid_ = -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
   }
 

@@ -1,6 +1,6 @@
-// A save killed at random moments: memo.txt always holds the old bytes or the new ones, whole,
-// and no temporary file stays.  PINDLE_CRASH_KILLS sets the number of kills (1000), and
-// PINDLE_CRASH_SEED the seed of the moments (printed, so a failing run can be repeated).
+// A save of a large memo killed at random moments: memo.txt always holds the old bytes or the
+// new ones, whole.  PINDLE_CRASH_KILLS sets the number of kills (1000); PINDLE_CRASH_SEED
+// repeats the moments of a printed run.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -17,21 +17,7 @@
 namespace pindle::platform {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using testing::ChildProcess;
-
-// A memo of `lines` numbered lines of Japanese text in code page 932, each ended by CR LF.
-std::string LargeMemo(int lines, char mark) {
-  std::string memo;
-  for (int i = 0; i < lines; ++i) {
-    memo += std::to_string(i) + mark + "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x81\x83\x82\r\n";
-  }
-  return memo;
-}
-
-std::string Contents(const testing::TempDir& dir, const std::string& name) {
-  return ReadFileIfExists(dir.U16(name)).value_or("");
-}
+using Entries = std::vector<std::string>;
 
 long EnvOr(const char* name, long fallback) {
   const char* value = std::getenv(name);
@@ -41,55 +27,53 @@ long EnvOr(const char* name, long fallback) {
 TEST(CrashSaveTest, KilledSaveLeavesTheOldOrTheNewFileWholeAndNoTemporaryFile) {
   const long kills = EnvOr("PINDLE_CRASH_KILLS", 1000);
   const auto seed = static_cast<unsigned>(EnvOr("PINDLE_CRASH_SEED", std::random_device{}()));
-  std::cout << "seed " << seed << " (PINDLE_CRASH_SEED)\n";
   std::mt19937 random(seed);
   testing::TempDir dir;
-  const std::string versions[2] = {LargeMemo(40000, 'a'), LargeMemo(30000, 'b')};
   const std::u16string memo = dir.U16("memo.txt");
-  ReplaceFileContents(memo, versions[0]);
-
-  // How long a whole save takes in a child, so the kills spread over all of it.
-  Clock::duration longest{};
-  for (int i = 0; i < 3; ++i) {
-    const auto start = Clock::now();
-    ASSERT_EQ(ChildProcess([&] { return (ReplaceFileContents(memo, versions[i % 2]), 0); }).Wait(),
-              0);
-    longest = std::max(longest, Clock::now() - start);
+  auto read = [&](const char* name) { return ReadFileIfExists(dir.U16(name)).value_or(""); };
+  std::string versions[2];
+  for (int i = 0; i < 40000; ++i) {  // numbered lines of 日本語のメモ, about 1 MB
+    versions[i % 2] += std::to_string(i) + "\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x83\x81\x83\x82\r\n";
   }
-  ReplaceFileContents(memo, versions[0]);
-  const auto span = std::chrono::duration_cast<std::chrono::microseconds>(longest).count();
+  // The kills spread over the time a whole save takes in a child.
+  const auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 4; ++i)
+    testing::ChildProcess([&] { return (ReplaceFileContents(memo, versions[i % 2]), 0); });
+  const long span = std::chrono::duration_cast<std::chrono::microseconds>(
+                        std::chrono::steady_clock::now() - start)
+                        .count() /
+                    4;
 
-  int current = 0;  // which version memo.txt holds
-  long killed = 0, keptOld = 0, leftComplete = 0;
+  int current = 1;  // memo.txt holds versions[current]
+  long killed = 0, keptOld = 0, cutBeforeRename = 0;
   for (long attempt = 0; killed < kills && attempt < 3 * kills; ++attempt) {
     const int next = 1 - current;
-    ChildProcess child([&] { return (ReplaceFileContents(memo, versions[next]), 0); });
+    testing::ChildProcess child([&] { return (ReplaceFileContents(memo, versions[next]), 0); });
     std::this_thread::sleep_for(
         std::chrono::microseconds(std::uniform_int_distribution<long>(0, span)(random)));
     child.Kill();
     const int status = child.Wait();
     ASSERT_TRUE(status == 0 || status == -SIGKILL) << "the save failed: " << status;
-    killed += status == -SIGKILL;
-
-    const std::string now = Contents(dir, "memo.txt");
+    killed += status != 0;
+    const std::string now = read("memo.txt");
     ASSERT_TRUE(now == versions[current] || now == versions[next])
-        << "kill " << killed << ": memo.txt is neither whole (" << now.size() << " bytes)";
-    keptOld += now == versions[current] && status != 0;
-    // A kill between the new file's naming and the rename leaves it, complete; the next save
-    // removes it.
-    const auto entries = dir.Entries();
-    const bool cutBeforeRename =
-        entries == std::vector<std::string>{"memo.txt", "memo.txt.pindle-save"} &&
-        now == versions[current] && Contents(dir, "memo.txt.pindle-save") == versions[next];
-    ASSERT_TRUE(entries == std::vector<std::string>{"memo.txt"} || cutBeforeRename)
-        << "kill " << killed << ": " << entries.size() << " files in the folder";
-    leftComplete += cutBeforeRename;
-    if (now == versions[next]) current = next;
+        << "seed " << seed << ", kill " << killed << ": memo.txt is neither (" << now.size()
+        << " bytes)";
+    keptOld += now == versions[current];
+    // Only a kill between the naming of the complete new file and the rename leaves it; the next
+    // save removes it.
+    const bool cut = dir.Entries() == Entries{"memo.txt", "memo.txt.pindle-save"} &&
+                     now == versions[current] && read("memo.txt.pindle-save") == versions[next];
+    ASSERT_TRUE(cut || dir.Entries() == Entries{"memo.txt"})
+        << "seed " << seed << ", kill " << killed;
+    cutBeforeRename += cut;
+    current = now == versions[next] ? next : current;
   }
   ReplaceFileContents(memo, versions[0]);
-  EXPECT_EQ(dir.Entries(), std::vector<std::string>{"memo.txt"});
-  std::cout << killed << " kills over " << span << " us saves: " << keptOld
-            << " kept the old file, " << killed - keptOld << " had the new one, " << leftComplete
+  EXPECT_EQ(dir.Entries(), Entries{"memo.txt"});
+  std::cout << "seed " << seed << ": " << killed << " kills over saves of " << span
+            << " us: " << keptOld << " kept the old file, " << killed - keptOld
+            << " had the new one, " << cutBeforeRename
             << " left the complete new file under its temporary name\n";
   EXPECT_EQ(killed, kills);
   EXPECT_GT(keptOld, 0);

@@ -1,5 +1,5 @@
-// Another process for the Windows tests, ended by its handle when the owner goes; polling with a
-// time limit; and the helper DLL built beside win32_tests.exe (hold_open.cpp).
+// Another process for the Windows tests, ended by its handle when the owner goes; polling with
+// a time limit; the helper DLL built beside win32_tests.exe (hold_open.cpp).
 #pragma once
 
 #include <windows.h>
@@ -26,9 +26,9 @@ class Win32Process {
   }
   Win32Process(const Win32Process&) = delete;
   Win32Process& operator=(const Win32Process&) = delete;
-
-  bool started() const { return started_; }
-  bool Running() const { return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT; }
+  bool Running() const {
+    return started_ && ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+  }
 
  private:
   PROCESS_INFORMATION info_{};
@@ -38,9 +38,7 @@ class Win32Process {
 // Polls done() every 50 ms until it holds or `seconds` have passed.
 template <class Done>
 bool WaitUntil(Done done, int seconds = 30) {
-  for (int i = 0; i < seconds * 20; ++i, ::Sleep(50)) {
-    if (done()) return true;
-  }
+  for (int i = 0; i < seconds * 20 && !done(); ++i) ::Sleep(50);
   return done();
 }
 
