@@ -345,11 +345,8 @@ TEST_F(PindleExeTest, KeepsHighEntropyAslrAndDepAndLoadsDependenciesFromTheSyste
         IMAGE_DLLCHARACTERISTICS_NX_COMPAT}) {
     EXPECT_EQ(pe.characteristics & flag, flag) << "DLL characteristic " << flag;
   }
-  if (pe.dependentLoadFlags) {
-    EXPECT_EQ(*pe.dependentLoadFlags, LOAD_LIBRARY_SEARCH_SYSTEM32);
-  } else {
-    RecordProperty("load_configuration", "none: the linker (GNU ld) writes no load configuration");
-  }
+  ASSERT_TRUE(pe.dependentLoadFlags.has_value()) << "no load configuration";
+  EXPECT_EQ(*pe.dependentLoadFlags, LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
 }  // namespace
