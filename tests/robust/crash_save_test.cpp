@@ -46,11 +46,11 @@ TEST(CrashSaveTest, KilledSaveLeavesTheOldOrTheNewFileWholeAndNoTemporaryFile) {
 
   int current = 1;  // memo.txt holds versions[current]
   long killed = 0, keptOld = 0, cutBeforeRename = 0;
-  for (long attempt = 0; killed < kills && attempt < 3 * kills; ++attempt) {
+  for (long attempt = 0; killed < kills && attempt < 10 * kills; ++attempt) {
     const int next = 1 - current;
     testing::ChildProcess child([&] { return (ReplaceFileContents(memo, versions[next]), 0); });
     std::this_thread::sleep_for(
-        std::chrono::microseconds(std::uniform_int_distribution<long>(0, span)(random)));
+        std::chrono::microseconds(std::uniform_int_distribution<long>(0, span * 3 / 4)(random)));
     child.Kill();
     const int status = child.Wait();
     ASSERT_TRUE(status == 0 || status == -SIGKILL) << "the save failed: " << status;
