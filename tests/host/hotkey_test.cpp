@@ -107,6 +107,10 @@ TEST_F(HotkeyTest, EveryMessageReachesThePreviousProcedureUnchangedWithItsResult
                                   Seen{h, msg::kMButtonDown, 1, msg::kLButtonDown}));
   EXPECT_TRUE(Loaded(u"frmMain"));
   EXPECT_EQ(backend.Beeps(), 1) << "the tray callback goes on to the runtime";
+  // With no procedure behind it, a message ends in the hook, answered 0.
+  Module2::Values().PrevWndProc = 0;
+  EXPECT_EQ(backend.Machine().SendMessage(h, 0x0010, 7, -8), 0);
+  EXPECT_EQ(g_seen.size(), 4u);
 }
 
 TEST_F(HotkeyTest, AHotkeyArrivingWhileAnActionRunsIsDropped) {
