@@ -239,6 +239,7 @@ TEST(Cp932EncodeTest, LoneSurrogatesAreReportedAsTheyAre) {
        {0xD83D, 0x1F600}},                           // a stray high before a real pair
       {std::u16string{char16_t{0xDFFF}}, {0xDFFF}},  // the last low alone
       {std::u16string{char16_t{0xDBFF}, char16_t{0xDFFF}}, {0x10FFFF}},  // the last pair
+      {std::u16string{char16_t{0xD800}, char16_t{0xDC00}}, {0x10000}},   // the first pair
   };
   for (const Case& c : cases) {
     const Cp932Encoded encoded = EncodeCp932(c.text);
