@@ -1,12 +1,12 @@
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 #include "host/form1.h"
 #include "platform/program.h"
 
 #if defined(_MSC_VER)
-#pragma warning(disable : 4996)  // getenv and fopen: the plain C calls are all this needs
+#pragma warning(disable : 4996)  // getenv: the plain C call is all this needs
 #endif
 
 namespace pindle::platform {
@@ -22,10 +22,7 @@ void WriteReadyMarker() {
   if (path == nullptr || *path == '\0') return;
   const auto now = std::chrono::duration_cast<std::chrono::microseconds>(
       std::chrono::system_clock::now().time_since_epoch());
-  if (std::FILE* file = std::fopen(path, "w")) {
-    std::fprintf(file, "%lld\n", static_cast<long long>(now.count()));
-    std::fclose(file);
-  }
+  std::ofstream(path) << now.count() << '\n';
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // the combo box's index and the check box's value as the controls show them.
 #include <gmock/gmock.h>
 
+#include <stdexcept>
+
 #include "contract/probe_forms.h"
 #include "platform/runtime_error.h"
 #include "platform/text.h"
@@ -186,6 +188,10 @@ TEST_F(ContractTest, ComboBoxIndexIsTheEntryTheBoxShows) {
   d->Type(p, u"x");  // nor does typing
   EXPECT_EQ(p.cmbPick.ListIndex(), -1);
   EXPECT_THROW(p.cmbPick.SetListIndex(3), platform::RuntimeError);
+  EXPECT_EQ(p.cmbPick.List(2), u"三番");
+  EXPECT_EQ(p.cmbPick.List(3), u"");  // past the list: no entry
+  EXPECT_EQ(p.cmbPick.List(-1), u"");
+  EXPECT_THROW(platform::Control(p, u"cmbNone"), std::logic_error);
   EXPECT_THAT(Events(), ElementsAre("Click cmbPick", "Click cmbPick"));
 }
 

@@ -31,6 +31,7 @@ class ProbeBase : public Form {
   void Form_QueryUnload(int& cancel, int mode) override {
     Log("QueryUnload " + std::to_string(mode));
     cancel = refuseUnload ? 1 : 0;
+    if (unloadAgain) Unload();
   }
   void Form_Unload(int&) override { Log("Unload"); }
 
@@ -47,6 +48,7 @@ class ProbeBase : public Form {
   }
 
   bool refuseUnload = false;
+  bool unloadAgain = false;
 };
 
 const FormDef& ProbeDef();

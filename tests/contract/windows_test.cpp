@@ -34,6 +34,7 @@ TEST_F(ContractTest, WindowLoadsOnFirstReferenceShowsAndUnloadsWithItsEventsInOr
 
 TEST_F(ContractTest, CloseBoxUnloadsFromTheControlMenuUnlessRefused) {
   Probe& p = Open<Probe>();
+  p.unloadAgain = true;  // an unload asked for while unloading is the same unload
   p.refuseUnload = true;
   d->CloseBox(p);
   EXPECT_TRUE(d->WindowVisible(p));
@@ -44,8 +45,9 @@ TEST_F(ContractTest, CloseBoxUnloadsFromTheControlMenuUnlessRefused) {
 }
 
 TEST_F(ContractTest, ProgramRunsWhileAnyWindowIsLoadedAndEndStopsAtOnce) {
-  Open<Probe>();
+  Probe& p = Open<Probe>();
   Black& b = Open<Black>();
+  EXPECT_THAT(rt.LoadedForms(), ::testing::UnorderedElementsAre(&p, &b));
   rt.Unload<Probe>();
   EXPECT_FALSE(d->LoopEnded());
   d->Press(b, u"cmdGo", 1);  // the other window works on

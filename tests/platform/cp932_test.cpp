@@ -240,6 +240,7 @@ TEST(Cp932EncodeTest, LoneSurrogatesAreReportedAsTheyAre) {
       {std::u16string{char16_t{0xDFFF}}, {0xDFFF}},  // the last low alone
       {std::u16string{char16_t{0xDBFF}, char16_t{0xDFFF}}, {0x10FFFF}},  // the last pair
       {std::u16string{char16_t{0xD800}, char16_t{0xDC00}}, {0x10000}},   // the first pair
+      {std::u16string(u"x") + char16_t{0xDE00}, {0xDE00}},               // low after a letter
   };
   for (const Case& c : cases) {
     const Cp932Encoded encoded = EncodeCp932(c.text);

@@ -48,6 +48,7 @@ TEST(Utf8Test, BrokenInputBecomesOneMarkPerBrokenSequence) {
     EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16) << testing::PrintToString(c.utf8);
   EXPECT_EQ(Utf16ToUtf8(u"\xD800x\xDC00"), "\xEF\xBF\xBDx\xEF\xBF\xBD");  // lone surrogates
   EXPECT_EQ(Utf16ToUtf8(u"\xDBFF\xE000"), "\xEF\xBF\xBD\xEE\x80\x80");    // no low one after it
+  EXPECT_EQ(Utf16ToUtf8(u"\xDFFF"), "\xEF\xBF\xBD");
   EXPECT_EQ(Utf16ToUtf8(std::u16string_view(u"\xD83D\xDE00", 1)), "\xEF\xBF\xBD");
 }
 
