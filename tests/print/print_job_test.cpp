@@ -192,6 +192,10 @@ TEST_F(PrintJobTest, PrinterThatWillNotStartTheDocumentIsReportedAndNothingElseI
   ASSERT_THAT(Printer().Documents(), SizeIs(1));
   EXPECT_EQ(Printer().Documents()[0].lines, ExampleLines());
   EXPECT_THAT(backend.MessageBoxes(), SizeIs(1));
+  // A printer that fails again after a whole page is reported again: each job counts its own.
+  Printer().failStartDoc = true;
+  PressPrint(PrintChoice{1, platform::kPortrait});
+  EXPECT_THAT(backend.MessageBoxes(), SizeIs(2));
 }
 
 // Whatever stops the page part-way, a printer error or the system out of memory, the
