@@ -228,16 +228,15 @@ void HeadlessWindow::MoveFocus(bool backwards) {
   focus_ = order[next];
 }
 
-bool HeadlessWindow::PressButton(bool isDefault) {
+void HeadlessWindow::PressButton(bool isDefault) {
   for (std::size_t i = 0; i < def_.controls.size(); ++i) {
     const auto& c = def_.controls[i];
     if (c.kind == ControlKind::CommandButton && (isDefault ? c.isDefault : c.isCancel) &&
         controls_[i].visible) {
       form_.RaiseClick(static_cast<int>(i));
-      return true;
+      return;
     }
   }
-  return false;
 }
 
 void HeadlessWindow::PressKey(int keyCode, int shift) {

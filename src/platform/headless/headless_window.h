@@ -91,7 +91,7 @@ class HeadlessWindow final : public WindowPeer {
  private:
   int Id(std::u16string_view control, int index = -1) const;
   void MoveFocus(bool backwards);
-  bool PressButton(bool isDefault);
+  void PressButton(bool isDefault);
   ControlState& At(int control);
   const ControlState& At(int control) const;
 
