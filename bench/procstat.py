@@ -13,6 +13,10 @@
                                     no CPU time: its start-up to idle
   procstat.py wine-pids PREFIX NAME the processes whose WINEPREFIX is PREFIX and whose command
                                     line holds NAME
+  procstat.py wine-procs PREFIX     "PID NAME" per Wine process (Wine's loader or server) whose
+                                    WINEPREFIX is PREFIX (NAME: the last part of its command
+                                    line's first word, e.g. wineserver64, explorer.exe)
+  procstat.py threads PID...        "PID/TID NAME CPU_TICKS SWITCHES" per thread
 """
 import os
 import sys
@@ -98,6 +102,49 @@ def wine_pids(prefix, name):
     return alive(found)
 
 
+def prefix_processes(prefix):
+    """(pid, name) of every live process whose WINEPREFIX is `prefix`."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                env = f.read().split(b"\0")
+            with open(f"/proc/{pid}/cmdline", "rb") as f:
+                first = f.read().split(b"\0")[0].decode(errors="replace")
+        except OSError:
+            continue
+        try:  # Wine's processes only: its loader or its server, not a tool run beside them
+            exe = os.path.basename(os.readlink(f"/proc/{pid}/exe"))
+        except OSError:
+            continue
+        if (b"WINEPREFIX=" + prefix.encode() in env and exe.startswith("wine")
+                and int(pid) != os.getpid() and alive([pid])):
+            found.append((pid, first.replace("\\", "/").rsplit("/", 1)[-1]))
+    return found
+
+
+def threads(pids):
+    rows = []
+    for pid in alive(pids):
+        for task in sorted(os.listdir(f"/proc/{pid}/task"), key=int):
+            try:
+                with open(f"/proc/{pid}/task/{task}/stat") as f:
+                    head, tail = f.read().rsplit(")", 1)
+                name = head.split("(", 1)[1].replace(" ", "_")
+                fields = tail.split()
+                ticks = int(fields[11]) + int(fields[12])
+                switched = 0
+                with open(f"/proc/{pid}/task/{task}/status") as f:
+                    for line in f:
+                        if line.startswith(("voluntary_ctxt_switches",
+                                            "nonvoluntary_ctxt_switches")):
+                            switched += int(line.split()[1])
+                rows.append(f"{pid}/{task} {name} {ticks} {switched}")
+            except (FileNotFoundError, ProcessLookupError):
+                pass
+    return rows
+
+
 def main(argv):
     what = argv[1]
     if what == "mem":
@@ -111,6 +158,11 @@ def main(argv):
         print(f"{idle_since(argv[2], int(argv[3]), quiet, timeout):.1f}")
     elif what == "wine-pids":
         print(*wine_pids(argv[2], argv[3]))
+    elif what == "wine-procs":
+        for pid, name in prefix_processes(argv[2]):
+            print(pid, name)
+    elif what == "threads":
+        print("\n".join(threads(argv[2:])))
     elif what == "ticks":
         print(TICKS)
     else:
