@@ -1,8 +1,15 @@
-// Files on disk: reading a whole file, replacing one in a single step, and line splitting.
+// Files on disk, on Linux and under Windows alike: whole-file reads, the one-step replacement
+// and what it must refuse, and line splitting.  What makes a file unwritable or unreadable
+// differs (modes for an ordinary user here, attributes and sharing there); the outcome must not.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 #include "platform/runtime_error.h"
 #include "platform/text_file.h"
@@ -13,100 +20,144 @@ namespace {
 
 using ::testing::ElementsAre;
 using testing::TempDir;
+namespace fs = std::filesystem;
+
+// The error number a step throws (with its text), or 0 when it returns.
+int ErrorOf(const std::function<void()>& step, std::u16string* text = nullptr) {
+  try {
+    step();
+  } catch (const RuntimeError& e) {
+    if (text) *text = e.Description();
+    return e.Number();
+  }
+  return 0;
+}
+
+// Runs step where file protections hold: as an ordinary user here (root passes every check).
+int Guarded(const std::function<int()>& step) {
+#if defined(_WIN32)
+  return step();
+#else
+  return testing::RunUnprivileged(step);
+#endif
+}
+
+#if defined(_WIN32)
+// Another program holding the file open with the given sharing, for as long as it lives.
+class HeldOpen {
+ public:
+  HeldOpen(const fs::path& file, DWORD share)
+      : h_(::CreateFileW(file.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~HeldOpen() { ::CloseHandle(h_); }
+  HeldOpen(const HeldOpen&) = delete;
+  HeldOpen& operator=(const HeldOpen&) = delete;
+
+ private:
+  HANDLE h_;
+};
+void WriteProtect(const fs::path& file) {
+  ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
+}
+#else
+void WriteProtect(const fs::path& file) {
+  fs::permissions(file, fs::perms(0444));
+  fs::permissions(file.parent_path(), fs::perms(0777));  // only the file's own mode stands
+}
+#endif
 
 TEST(SplitLinesTest, LineEndsAreCrLfCrOrLfAndNothingFollowsAFinalOne) {
   EXPECT_THAT(SplitLines("a\r\nb\r\n"), ElementsAre("a", "b"));
   EXPECT_THAT(SplitLines("a\r\nb"), ElementsAre("a", "b"));
   EXPECT_THAT(SplitLines(""), ElementsAre());
-  EXPECT_THAT(SplitLines("\r\n"), ElementsAre(""));
   EXPECT_THAT(SplitLines("\r\n\r\n"), ElementsAre("", ""));
   EXPECT_THAT(SplitLines("a\rb\nc\n\rd"), ElementsAre("a", "b", "c", "", "d"));
   EXPECT_THAT(SplitLines("\x82\xa0\r\n"), ElementsAre("\x82\xa0"));
 }
 
-TEST(ReadFileTest, MissingFileIsEmptyButADirectoryIsAnError) {
+TEST(TextFileTest, ReadsAndReplacesTheBytesExactlyLeavingNoTemporaryFile) {
   TempDir dir;
-  EXPECT_EQ(ReadFileIfExists(dir.U16("nothing.txt")), std::nullopt);
-  dir.Write("f.txt", std::string("a\0b", 3));
-  EXPECT_EQ(ReadFileIfExists(dir.U16("f.txt")), std::string("a\0b", 3));
-  std::filesystem::create_directory(dir.Path() / "d");
-  EXPECT_THROW(ReadFileIfExists(dir.U16("d")), RuntimeError);
+  EXPECT_EQ(ReadFileIfExists(dir.U16("memo.txt")), std::nullopt);
+  EXPECT_EQ(ReadFileIfExists(dir.U16("no folder/memo.txt")), std::nullopt);
+  std::string big(3 * 1024 * 1024 + 17, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 7 % 251);
+  // Code page 932, CR LF, a NUL and the old end-of-file mark: nothing is interpreted.
+  for (const std::string& bytes :
+       {std::string("\x93\xE0\r\n\0\x1A\x65nd", 9), std::string(), big}) {
+    ReplaceFileContents(dir.U16("memo.txt"), bytes);
+    EXPECT_EQ(ReadFileIfExists(dir.U16("memo.txt")), bytes);
+    EXPECT_THAT(dir.Entries(), ElementsAre("memo.txt"));
+  }
+  // Japanese, and a character no ANSI code page holds: only the wide functions reach it.
+  const std::u16string wide = dir.U16() + u"/登録メモ \U0001F4DD.txt";
+  ReplaceFileContents(wide, "wide");
+  EXPECT_EQ(ReadFileIfExists(wide), "wide");
 }
 
-TEST(ReadFileTest, UnreadableFileIsAnError) {
+TEST(TextFileTest, AFolderOrAMissingFolderIsRefusedAndNothingChanges) {
+  TempDir dir;
+  fs::create_directory(dir.Path() / "memo.txt");
+  dir.Write("memo.txt/inside", "x");
+  EXPECT_EQ(ErrorOf([&] { ReadFileIfExists(dir.U16("memo.txt")); }), err::kPathFileAccess);
+  EXPECT_EQ(ErrorOf([&] { ReplaceFileContents(dir.U16("memo.txt"), "new"); }),
+            err::kPathFileAccess);
+  EXPECT_EQ(ErrorOf([&] { ReplaceFileContents(dir.U16("no/such/m.txt"), "x"); }),
+            err::kFileNotFound);
+  EXPECT_EQ(dir.Read("memo.txt/inside"), "x");
+  EXPECT_THAT(dir.Entries(), ElementsAre("memo.txt"));
+}
+
+TEST(TextFileTest, AWriteProtectedFileIsRefusedByNameAndKept) {
+  TempDir dir;
+  dir.Write("memo.txt", "keep\r\n");
+  WriteProtect(dir.Path() / "memo.txt");
+  EXPECT_EQ(
+      Guarded([&] { return ErrorOf([&] { ReplaceFileContents(dir.U16("memo.txt"), "n"); }); }),
+      err::kPermissionDenied);
+  EXPECT_EQ(dir.Read("memo.txt"), "keep\r\n");
+  EXPECT_THAT(dir.Entries(), ElementsAre("memo.txt"));
+#if defined(_WIN32)
+  std::u16string text;
+  ErrorOf([&] { ReplaceFileContents(dir.U16("memo.txt"), "n"); }, &text);
+  EXPECT_NE(text.find(dir.U16("memo.txt")), std::u16string::npos);
+  EXPECT_NE(text.find(u"書き込み禁止"), std::u16string::npos);
+  EXPECT_TRUE(::GetFileAttributesW((dir.Path() / "memo.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+  ::SetFileAttributesW((dir.Path() / "memo.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+#endif
+}
+
+#if defined(_WIN32)
+TEST(TextFileTest, AFileAnotherProgramHoldsIsRefusedAndKept) {
+  TempDir dir;
+  dir.Write("memo.txt", "keep");
+  {
+    const HeldOpen locked(dir.Path() / "memo.txt", 0);
+    std::u16string text;
+    EXPECT_EQ(ErrorOf([&] { ReadFileIfExists(dir.U16("memo.txt")); }, &text),
+              err::kPermissionDenied);
+    EXPECT_NE(text.find(u"memo.txt"), std::u16string::npos);
+  }
+  {
+    // Read by another program that lets nobody rename it meanwhile.
+    const HeldOpen reading(dir.Path() / "memo.txt", FILE_SHARE_READ);
+    EXPECT_EQ(ErrorOf([&] { ReplaceFileContents(dir.U16("memo.txt"), "new"); }),
+              err::kPermissionDenied);
+    EXPECT_THAT(dir.Entries(), ElementsAre("memo.txt"));
+  }
+  EXPECT_EQ(dir.Read("memo.txt"), "keep");
+}
+#else
+TEST(TextFileTest, AnUnreadableFileIsRefusedAndAReplacementKeepsTheMode) {
   TempDir dir;
   dir.Write("secret.txt", "x");
-  std::filesystem::permissions(dir.Path() / "secret.txt", std::filesystem::perms::none);
-  const int code = testing::RunUnprivileged([&] {
-    try {
-      ReadFileIfExists(dir.U16("secret.txt"));
-      return 0;
-    } catch (const RuntimeError& e) {
-      return e.Number();
-    }
-  });
-  EXPECT_EQ(code, err::kPermissionDenied);
-}
-
-TEST(ReplaceFileTest, CreatesAndReplacesLeavingNoTemporaryFile) {
-  TempDir dir;
-  ReplaceFileContents(dir.U16("m.txt"), "first\r\n");
-  EXPECT_EQ(dir.Read("m.txt"), "first\r\n");
-  ReplaceFileContents(dir.U16("m.txt"), "2");
-  EXPECT_EQ(dir.Read("m.txt"), "2");
-  ReplaceFileContents(dir.U16("m.txt"), "");
-  EXPECT_EQ(dir.Read("m.txt"), "");
-  EXPECT_THAT(dir.Entries(), ElementsAre("m.txt"));
-}
-
-TEST(ReplaceFileTest, WriteProtectedFileStaysUnchanged) {
-  TempDir dir;
-  dir.Write("m.txt", "keep");
-  std::filesystem::permissions(dir.Path() / "m.txt", std::filesystem::perms(0444));
-  std::filesystem::permissions(dir.Path(), std::filesystem::perms(0777));
-  const int code = testing::RunUnprivileged([&] {
-    // The directory belongs to root: let "nobody" write there, so only the file's own
-    // protection stands in the way.
-    try {
-      ReplaceFileContents(dir.U16("m.txt"), "new");
-      return 0;
-    } catch (const RuntimeError& e) {
-      return e.Number();
-    }
-  });
-  EXPECT_NE(code, 0);
-  EXPECT_EQ(dir.Read("m.txt"), "keep");
-  EXPECT_THAT(dir.Entries(), ElementsAre("m.txt"));
-}
-
-TEST(ReplaceFileTest, ANameThatIsADirectoryIsNotReplaced) {
-  TempDir dir;
-  std::filesystem::create_directory(dir.Path() / "m.txt");
-  dir.Write("m.txt/inside", "x");
-  EXPECT_THROW(ReplaceFileContents(dir.U16("m.txt"), "new"), RuntimeError);
-  EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "m.txt"));
-  EXPECT_EQ(dir.Read("m.txt/inside"), "x");
-  EXPECT_THAT(dir.Entries(), ElementsAre("m.txt"));
-}
-
-TEST(ReplaceFileTest, MissingDirectoryFailsAsFileNotFound) {
-  TempDir dir;
-  try {
-    ReplaceFileContents(dir.U16("no/such/m.txt"), "x");
-    ADD_FAILURE() << "no error";
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.Number(), err::kFileNotFound);
-  }
-}
-
-TEST(ReplaceFileTest, KeepsThePermissionsOfTheReplacedFile) {
-  TempDir dir;
+  fs::permissions(dir.Path() / "secret.txt", fs::perms::none);
+  EXPECT_EQ(Guarded([&] { return ErrorOf([&] { ReadFileIfExists(dir.U16("secret.txt")); }); }),
+            err::kPermissionDenied);
   dir.Write("m.txt", "a");
-  std::filesystem::permissions(dir.Path() / "m.txt", std::filesystem::perms(0640));
+  fs::permissions(dir.Path() / "m.txt", fs::perms(0640));
   ReplaceFileContents(dir.U16("m.txt"), "b");
-  EXPECT_EQ(std::filesystem::status(dir.Path() / "m.txt").permissions(),
-            std::filesystem::perms(0640));
+  EXPECT_EQ(fs::status(dir.Path() / "m.txt").permissions(), fs::perms(0640));
 }
+#endif
 
 }  // namespace
 }  // namespace pindle::platform

@@ -41,10 +41,7 @@ inline std::string HexBytes(std::string_view bytes) {
 
 inline std::string HexUnits(std::u16string_view units) {
   std::string out;
-  for (char16_t u : units) {
-    if (!out.empty()) out += ' ';
-    out += Hex(u, 4);
-  }
+  for (char16_t u : units) out.append(out.empty() ? "" : " ").append(Hex(u, 4));
   return out;
 }
 
@@ -81,12 +78,8 @@ inline std::vector<std::string> Lines() {
   for (char32_t c : {0x10000, 0x20B9F, 0x2A6B2, 0x1F600, 0x10FFFF}) characters.push_back(c);
   for (char32_t c : characters) {
     std::u16string text;
-    if (c <= 0xFFFF) {
-      text.push_back(static_cast<char16_t>(c));
-    } else {
-      text.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-      text.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-    }
+    if (c > 0xFFFF) text.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+    text.push_back(static_cast<char16_t>(c > 0xFFFF ? 0xDC00 + ((c - 0x10000) & 0x3FF) : c));
     const platform::Cp932Encoded encoded = platform::EncodeCp932(text);
     lines.push_back("encode " + Hex(c, 4) + " " +
                     (encoded.ok() ? HexBytes(encoded.bytes) : std::string("-")));
