@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -48,23 +49,21 @@ bool IsTrailByte(int b) {
 // ---------------------------------------------------------------------------------------------
 // Decoding
 
-TEST(Cp932DecodeTest, BackslashTildeAndWaveDashFollowMicrosoftsTable) {
-  EXPECT_EQ(DecodeCp932("\x5C"), u"\\");
-  EXPECT_EQ(DecodeCp932("\x7E"), u"~");
-  EXPECT_EQ(DecodeCp932("\x81\x60"), u"\uFF5E");
-  EXPECT_EQ(DecodeCp932("C:\x5CUsers\x5C~memo"), u"C:\\Users\\~memo");
-}
-
-TEST(Cp932DecodeTest, NecRow13AndIbmExtensionsDecode) {
-  const std::vector<std::pair<std::string, std::u16string>> cases = {
-      {"\x87\x40", u"①"},       // NEC row 13
-      {"\x87\x54", u"Ⅰ"},       // NEC row 13
-      {"\x87\x8A", u"㈱"},      // NEC row 13
-      {"\xFA\x40", u"ⅰ"},       // IBM extension
-      {"\xFA\x5C", u"纊"},      // IBM extension
-      {"\xFC\x4B", u"黑"},      // last code of the IBM extension
-      {"\xED\x40", u"纊"},      // NEC-selected IBM extension
-      {"\xF0\x40", u"\uE000"},  // first user-defined code
+TEST(Cp932DecodeTest, MicrosoftsTableAndBrokenInput) {
+  const std::pair<std::string, std::u16string> cases[] = {
+      {"C:\x5CUsers\x5C~memo\x81\x60", u"C:\\Users\\~memo\uFF5E"},  // backslash, tilde, wave dash
+      {"\x87\x40\x87\x54\x87\x8A", u"①Ⅰ㈱"},                        // NEC row 13
+      {"\xFA\x40\xFA\x5C\xFC\x4B", u"ⅰ纊黑"},                       // IBM extensions, to the last
+      {"\xED\x40\xF0\x40", u"纊\uE000"},  // NEC-selected IBM extension, first user-defined code
+      // Unassigned pairs: row 9, between the NEC selection and the user area, past the IBM
+      // extensions.
+      {"\x85\x40X\xEF\x40X\xFC\xFCX", u"\uFFFDX\uFFFDX\uFFFDX"},
+      // A lead byte without its trail byte keeps what follows.
+      {"A\x82", u"A\uFFFD"},
+      {"\x82\r\nB\xE0\x0D\x0A", u"\uFFFD\r\nB\uFFFD\r\n"},
+      {"\x88\x7FZ", u"\uFFFD\x7FZ"},
+      // A byte that could be a trail byte is taken as one: 0x82 0x82 is ｂ, leaving 0xA0 alone.
+      {"\x82\x82\xA0\xA0", u"ｂ\uFFFD\uFFFD"},
   };
   for (const auto& [bytes, expected] : cases) {
     EXPECT_EQ(DecodeCp932(bytes), expected) << Hex(bytes);
@@ -112,22 +111,6 @@ TEST(Cp932DecodeTest, EveryDoubleByteCodeIsOneCharacterThatSurvivesStoring) {
   EXPECT_EQ(assigned, 6879 + 83 + 374 + 388 + 10 * 188);
 }
 
-TEST(Cp932DecodeTest, UnassignedPairIsOneReplacementCharacter) {
-  EXPECT_EQ(DecodeCp932("\x85\x40X"), u"\uFFFDX");  // row 9 is empty
-  EXPECT_EQ(DecodeCp932("\xEF\x40X"), u"\uFFFDX");  // between the NEC selection and user area
-  EXPECT_EQ(DecodeCp932("\xFC\xFCX"), u"\uFFFDX");  // past the IBM extensions
-}
-
-TEST(Cp932DecodeTest, LeadByteWithoutTrailByteKeepsWhatFollows) {
-  EXPECT_EQ(DecodeCp932("A\x82"), u"A\uFFFD");
-  EXPECT_EQ(DecodeCp932("\x82\r\nB"), u"\uFFFD\r\nB");
-  EXPECT_EQ(DecodeCp932("\x88\x7FZ"), u"\uFFFD\x7FZ");
-  EXPECT_EQ(DecodeCp932("\xE0\x0D\x0A"), u"\uFFFD\r\n");
-  // A byte that could be a trail byte is taken as one: 0x82 0x82 is ｂ, leaving 0xA0 alone.
-  EXPECT_EQ(DecodeCp932("\x82\x82\xA0"), u"ｂ\uFFFD");
-  EXPECT_EQ(DecodeCp932("\x82\x82\xA0\xA0"), u"ｂ\uFFFD\uFFFD");
-}
-
 TEST(Cp932DecodeTest, EveryLeadByteWithEveryNonTrailByte) {
   for (int lead = 0x81; lead <= 0xFC; ++lead) {
     if (!IsLeadByte(lead)) continue;
@@ -144,12 +127,6 @@ TEST(Cp932DecodeTest, EveryLeadByteWithEveryNonTrailByte) {
 
 // ---------------------------------------------------------------------------------------------
 // Encoding
-
-TEST(Cp932EncodeTest, BackslashTildeAndFullwidthTilde) {
-  const Cp932Encoded encoded = EncodeCp932(u"\\~\uFF5E");
-  ASSERT_TRUE(encoded.ok());
-  EXPECT_EQ(Hex(encoded.bytes), "5C7E8160");
-}
 
 TEST(Cp932EncodeTest, JisFormsAreStoredAsTheirCodePage932Counterparts) {
   struct Case {
@@ -181,16 +158,19 @@ TEST(Cp932EncodeTest, JisFormsAreStoredAsTheirCodePage932Counterparts) {
 }
 
 // Of characters with two codes, Windows writes the NEC row 13 code rather than the IBM
-// extension one, and the IBM extension code rather than the NEC-selected one.
-TEST(Cp932EncodeTest, CharactersWithTwoCodesGetTheCodeWindowsWrites) {
-  const std::vector<std::pair<std::u16string, std::string>> cases = {
-      {u"纊", "FA5C"}, {u"ⅰ", "FA40"}, {u"Ⅰ", "8754"},
-      {u"㈱", "878A"}, {u"∵", "81E6"}, {u"\uFFE2", "81CA"},
+// extension one, and the IBM extension code rather than the NEC-selected one.  Line breaks are
+// kept exactly.
+TEST(Cp932EncodeTest, CharactersGetTheCodesWindowsWrites) {
+  const std::pair<std::u16string, std::string> cases[] = {
+      {u"\\~\uFF5E", "5C7E8160"},
+      {u"纊ⅰⅠ㈱∵\uFFE2", "FA5CFA408754878A81E681CA"},
+      {u"一\r\n二\n三\r四\r\n\r\n", "88EA0D0A93F10A8E4F0D8E6C0D0A0D0A"},
   };
   for (const auto& [text, bytes] : cases) {
     const Cp932Encoded encoded = EncodeCp932(text);
     ASSERT_TRUE(encoded.ok());
     EXPECT_EQ(Hex(encoded.bytes), bytes);
+    EXPECT_EQ(DecodeCp932(encoded.bytes), text);
   }
 }
 
@@ -278,45 +258,32 @@ TEST(Cp932EncodeTest, EveryBmpCharacterIsRefusedOrReadsBack) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Line ends
-
-TEST(Cp932LineEndTest, LineBreaksAreKeptExactly) {
-  const std::u16string text = u"一\r\n二\n三\r四\r\n\r\n";
-  const Cp932Encoded encoded = EncodeCp932(text);
-  ASSERT_TRUE(encoded.ok());
-  EXPECT_EQ(Hex(encoded.bytes), "88EA0D0A93F10A8E4F0D8E6C0D0A0D0A");
-  EXPECT_EQ(DecodeCp932(encoded.bytes), text);
-}
-
-// ---------------------------------------------------------------------------------------------
 // Messages
 
+// A glyph in brackets for what has one (not surrogates and controls); five at most unless told.
 TEST(Cp932DescribeTest, Formatting) {
-  EXPECT_EQ(DescribeUnrepresentable({}), u"");
-  EXPECT_EQ(DescribeUnrepresentable({0xA5}), u"U+00A5 (¥)");
-  EXPECT_EQ(DescribeUnrepresentable({0xA5, 0x1F600}), u"U+00A5 (¥), U+1F600 (😀)");
-  EXPECT_EQ(DescribeUnrepresentable({0xAC, 0xFFFD}), u"U+00AC (¬), U+FFFD (\uFFFD)");
-  EXPECT_EQ(DescribeUnrepresentable({0x10FFFD}), u"U+10FFFD (\U0010FFFD)");
-}
-
-TEST(Cp932DescribeTest, NoGlyphForSurrogatesAndControls) {
-  EXPECT_EQ(DescribeUnrepresentable({0xD800, 0xDFFF}), u"U+D800, U+DFFF");
-  EXPECT_EQ(DescribeUnrepresentable({0x85, 0xA5}), u"U+0085, U+00A5 (¥)");
-  EXPECT_EQ(DescribeUnrepresentable({0x7F, 0x9F, 0xA0}), u"U+007F, U+009F, U+00A0 (\u00A0)");
-}
-
-TEST(Cp932DescribeTest, Truncation) {
   const std::vector<char32_t> seven = {0xA5, 0xA6, 0xA9, 0xAE, 0xB5, 0x1F600, 0x1F601};
-  EXPECT_EQ(DescribeUnrepresentable(seven),
-            u"U+00A5 (¥), U+00A6 (¦), U+00A9 (©), U+00AE (®), U+00B5 (µ), …");
-  EXPECT_EQ(DescribeUnrepresentable(seven, 2), u"U+00A5 (¥), U+00A6 (¦), …");
-  EXPECT_EQ(DescribeUnrepresentable(seven, 7),
-            u"U+00A5 (¥), U+00A6 (¦), U+00A9 (©), U+00AE (®), U+00B5 (µ), U+1F600 (😀), "
-            u"U+1F601 (😁)");
-  EXPECT_EQ(DescribeUnrepresentable(seven, 0), u"…");
-  const std::vector<char32_t> five(seven.begin(), seven.begin() + 5);
-  EXPECT_EQ(DescribeUnrepresentable(five),
-            u"U+00A5 (¥), U+00A6 (¦), U+00A9 (©), U+00AE (®), U+00B5 (µ)");
+  const std::tuple<std::vector<char32_t>, std::size_t, std::u16string> cases[] = {
+      {{}, 5, u""},
+      {{0xA5, 0x1F600}, 5, u"U+00A5 (¥), U+1F600 (😀)"},
+      {{0xAC, 0xFFFD, 0x10FFFD}, 5, u"U+00AC (¬), U+FFFD (\uFFFD), U+10FFFD (\U0010FFFD)"},
+      {{0xD800, 0xDFFF, 0x85, 0x7F, 0x9F, 0xA0},
+       9,
+       u"U+D800, U+DFFF, U+0085, U+007F, U+009F, U+00A0 (\u00A0)"},
+      {seven, 5, u"U+00A5 (¥), U+00A6 (¦), U+00A9 (©), U+00AE (®), U+00B5 (µ), …"},
+      {seven, 2, u"U+00A5 (¥), U+00A6 (¦), …"},
+      {seven, 7,
+       u"U+00A5 (¥), U+00A6 (¦), U+00A9 (©), U+00AE (®), U+00B5 (µ), U+1F600 (😀), "
+       u"U+1F601 (😁)"},
+      {seven, 0, u"…"},
+      {{seven.begin(), seven.begin() + 5},
+       5,
+       u"U+00A5 (¥), U+00A6 (¦), U+00A9 (©), U+00AE (®), U+00B5 (µ)"},
+  };
+  for (const auto& [characters, most, text] : cases) {
+    EXPECT_EQ(DescribeUnrepresentable(characters, most), text);
+  }
+  EXPECT_EQ(DescribeUnrepresentable(seven), std::get<2>(cases[4])) << "five by default";
 }
 
 TEST(Cp932DescribeTest, DescribesWhatEncodingRefused) {
