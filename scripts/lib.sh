@@ -45,6 +45,26 @@ process_gone() {
   [[ "$state" == Z* ]]  # ended, only not yet waited for
 }
 
+# keymap_for TEXT: on the X display, a key of its own for every character of TEXT beyond ASCII,
+# on keys that have none or only a multimedia key's symbol.  xdotool types such a character on
+# its key; one without a key it types by changing the keymap for the moment, which a program
+# that reads the key after the change back gets wrong.  A Wine program reads the keymap as it
+# starts and takes the first 19 such keys only.
+keymap_for() {
+  local text="$1" c code i=0 map=""
+  local -a free
+  mapfile -t free < <(xmodmap -pke | awk 'NF == 3 || $4 ~ /^XF86/ { print $2 }')
+  for ((k = 0; k < ${#text}; k++)); do
+    c="${text:k:1}"
+    printf -v code '%04X' "'$c"
+    if [ $((16#$code)) -lt 128 ] || [[ "$map" == *"U$code "* ]]; then continue; fi
+    [ "$i" -lt ${#free[@]} ] || { echo "keymap_for: too few free keys" >&2 && return 1; }
+    map+="keycode ${free[$i]} = U$code U$code "$'\n'
+    i=$((i + 1))
+  done
+  xmodmap - <<<"$map"
+}
+
 SUMMARY=()
 step() {  # step "name" command...
   local name="$1"; shift

@@ -45,25 +45,6 @@ desktop_start() {  # desktop_start ART: Xvfb on a display number it picks, and o
 }
 window_manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 
-# desktop_keymap TEXT: a key of its own for every character of TEXT beyond ASCII, on keys that
-# have none or only a multimedia key's symbol.  xdotool types such a character on its key; one
-# without a key it types by changing the keymap for the moment, which a program that reads the
-# key after the change back gets wrong.
-desktop_keymap() {
-  local text="$1" c code i=0 map=""
-  local -a free
-  mapfile -t free < <(xmodmap -pke | awk 'NF == 3 || $4 ~ /^XF86/ { print $2 }')
-  for ((k = 0; k < ${#text}; k++)); do
-    c="${text:k:1}"
-    printf -v code '%04X' "'$c"
-    if [ $((16#$code)) -lt 128 ] || [[ "$map" == *"U$code "* ]]; then continue; fi
-    [ "$i" -lt ${#free[@]} ] || { echo "desktop_keymap: too few free keys" >&2 && return 1; }
-    map+="keycode ${free[$i]} = U$code U$code "$'\n'
-    i=$((i + 1))
-  done
-  xmodmap - <<<"$map"
-}
-
 desktop_pindle() { desktop_run env LC_ALL=ja_JP.UTF-8 "$@"; }  # desktop_pindle path/to/pindle
 
 # The program's visible window of this title (Qt names windows in _NET_WM_NAME, UTF-8).
