@@ -87,8 +87,8 @@ def idle_since(pid, t0_us, quiet_ms, timeout_s):
     raise SystemExit("procstat: the process did not become idle")
 
 
-def wine_pids(prefix, name):
-    found = []
+def in_prefix(prefix):
+    """(pid, command line) of every process whose WINEPREFIX is `prefix`."""
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             with open(f"/proc/{pid}/environ", "rb") as f:
@@ -97,28 +97,24 @@ def wine_pids(prefix, name):
                 cmd = f.read()
         except OSError:
             continue
-        if b"WINEPREFIX=" + prefix.encode() in env and name.encode() in cmd:
-            found.append(pid)
-    return alive(found)
+        if b"WINEPREFIX=" + prefix.encode() in env:
+            yield pid, cmd
+
+
+def wine_pids(prefix, name):
+    return alive([pid for pid, cmd in in_prefix(prefix) if name.encode() in cmd])
 
 
 def prefix_processes(prefix):
     """(pid, name) of every live process whose WINEPREFIX is `prefix`."""
     found = []
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open(f"/proc/{pid}/environ", "rb") as f:
-                env = f.read().split(b"\0")
-            with open(f"/proc/{pid}/cmdline", "rb") as f:
-                first = f.read().split(b"\0")[0].decode(errors="replace")
-        except OSError:
-            continue
+    for pid, cmd in in_prefix(prefix):
+        first = cmd.split(b"\0")[0].decode(errors="replace")
         try:  # Wine's processes only: its loader or its server, not a tool run beside them
             exe = os.path.basename(os.readlink(f"/proc/{pid}/exe"))
         except OSError:
             continue
-        if (b"WINEPREFIX=" + prefix.encode() in env and exe.startswith("wine")
-                and int(pid) != os.getpid() and alive([pid])):
+        if exe.startswith("wine") and int(pid) != os.getpid() and alive([pid]):
             found.append((pid, first.replace("\\", "/").rsplit("/", 1)[-1]))
     return found
 
