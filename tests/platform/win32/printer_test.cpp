@@ -6,6 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,13 @@ using ::testing::ElementsAreArray;
 std::vector<std::string> calls;
 std::string failing;
 int failAt = 0;
+struct Drawn {
+  int y;
+  std::wstring text, face;
+  LONG height;
+  BYTE charset;
+};
+std::vector<Drawn> drawn;  // each line as drawn, with the font selected then
 
 int Record(const char* call) {
   calls.push_back(call);
@@ -34,7 +43,13 @@ constexpr platform::win32::DocumentCalls kRecorded{
     [](HDC) { return Record("EndPage"); },
     [](HDC) { return Record("EndDoc"); },
     [](HDC) { return Record("AbortDoc"); },
-    [](HDC, int, int, LPCWSTR, int) { return static_cast<BOOL>(Record("text")); }};
+    [](HDC dc, int, int y, LPCWSTR text, int length) {
+      LOGFONTW font{};
+      ::GetObjectW(::GetCurrentObject(dc, OBJ_FONT), sizeof font, &font);
+      drawn.push_back({y, std::wstring(text, static_cast<std::size_t>(length)), font.lfFaceName,
+                       font.lfHeight, font.lfCharSet});
+      return static_cast<BOOL>(Record("text"));
+    }};
 
 // What one Print raises (0: nothing).
 int Raised(Win32Printer& printer, const std::u16string& text) {
@@ -48,7 +63,8 @@ int Raised(Win32Printer& printer, const std::u16string& text) {
 
 TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsLeftOpen) {
   std::u16string longMemo = u"1";
-  for (int i = 2; i <= 150; ++i) longMemo += u"\r\n" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10));
+  for (int i = 2; i <= 150; ++i)
+    longMemo += u"\r\n" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10));
   const std::vector<std::string> onePage = {"StartDoc", "StartPage", "text", "EndPage", "EndDoc"};
   struct Case {
     const char* failing;
@@ -99,6 +115,35 @@ TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsL
   }
   ::DeleteDC(dc);
   EXPECT_THAT(calls, ElementsAreArray({"StartDoc", "StartPage", "text", "AbortDoc"}));
+}
+
+// The program's settings, then a line, an empty one and another: one step apart each, in the
+// Japanese fixed-pitch font at the size set, as a character height for this device.
+TEST(Win32PrinterTest, LinesAreDrawnOneStepApartInTheFontSetEmptyOnesKeepingTheirPlace) {
+  drawn.clear();
+  failing.clear();
+  HDC dc = ::CreateCompatibleDC(nullptr);
+  const float size = std::bit_cast<float>(0x41490FD8u);  // 12.566371 points
+  {
+    Win32Printer printer;
+    printer.UseDeviceContext(dc, kRecorded);
+    printer.SetScaleMode(platform::kScaleTwips);
+    printer.SetCurrentX(2.0f);
+    printer.SetFontSize(size);
+    for (const auto* line : {u"一行目", u"", u"三行目"}) printer.Print(line);
+    printer.EndDoc();
+  }
+  const LONG height = -std::lround(size * static_cast<float>(::GetDeviceCaps(dc, LOGPIXELSY)) / 72);
+  ::DeleteDC(dc);
+  ASSERT_EQ(drawn.size(), 3u);
+  EXPECT_EQ(drawn[1].text, L"");
+  EXPECT_GT(drawn[1].y - drawn[0].y, 0);
+  EXPECT_EQ(drawn[2].y - drawn[1].y, drawn[1].y - drawn[0].y);
+  for (const Drawn& d : drawn) {
+    EXPECT_EQ(d.face, L"ＭＳ ゴシック");
+    EXPECT_EQ(d.charset, SHIFTJIS_CHARSET);
+    EXPECT_EQ(d.height, height);
+  }
 }
 
 // A real spooler, not recorded calls: a printer whose name it does not know.
