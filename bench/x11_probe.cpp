@@ -9,6 +9,15 @@
 //                                             Opens and closes a window REPEATS times with the
 //                                             two key combinations (e.g. alt+F1 alt+F2,
 //                                             alt+F3 Return); prints "cycles: N".
+//   x11_probe steps REPEATS STEP... [FOCUS-WINDOW]
+//                                             Each round takes the steps in order: "+KEYS" sends
+//                                             KEYS and waits for a new top-level window to map,
+//                                             "-KEYS" for one to unmap, "menu:X,Y[:KEYS]" presses
+//                                             the right button at root X,Y, waits for a pop-up
+//                                             (override-redirect) window, then sends KEYS and
+//                                             waits for a window to map; keys of a later step go
+//                                             once the focus has settled in the window mapped
+//                                             last.  Prints "cycles: N".
 // FOCUS-WINDOW (decimal or 0x hex) is activated before each key, and the key sent once the X
 // focus has stayed on it: Wine delivers a registered hotkey only while one of its windows has
 // the focus.  A key that opens nothing within X11_PROBE_TIMEOUT_MS (default 10000) is sent
@@ -65,14 +74,19 @@ void SendKeys(Display* d, const std::string& combo) {
   XFlush(d);
 }
 
-// Waits for a MapNotify (map = true) or UnmapNotify of a non-override-redirect child of the root.
-std::optional<Clock::time_point> WaitFor(Display* d, bool map, int timeoutMs) {
+// Waits for a MapNotify (map = true) or UnmapNotify of a child of the root: for a map, one that
+// is not override-redirect unless popup (a menu, which may be either).
+std::optional<Clock::time_point> WaitFor(Display* d, bool map, int timeoutMs, bool popup = false,
+                                         Window* mapped = nullptr) {
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     while (XPending(d) > 0) {
       XEvent e;
       XNextEvent(d, &e);
-      if (map && e.type == MapNotify && !e.xmap.override_redirect) return Clock::now();
+      if (map && e.type == MapNotify && (popup || !e.xmap.override_redirect)) {
+        if (mapped != nullptr) *mapped = e.xmap.window;
+        return Clock::now();
+      }
       if (!map && e.type == UnmapNotify) return Clock::now();
     }
     const auto left =
@@ -135,6 +149,25 @@ bool Focus(Display* d, Window focus) {
   return false;
 }
 
+// Waits (up to 2 s) until the X focus has stayed inside window for 30 ms.
+void Settle(Display* d, Window window) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(2);
+  std::optional<Clock::time_point> since;
+  while (Clock::now() < deadline) {
+    Window now = 0;
+    int revert = 0;
+    XGetInputFocus(d, &now, &revert);
+    if (!Within(d, now, window)) {
+      since.reset();
+    } else if (!since) {
+      since = Clock::now();
+    } else if (Clock::now() - *since >= std::chrono::milliseconds(30)) {
+      return;
+    }
+    poll(nullptr, 0, 5);
+  }
+}
+
 void Drain(Display* d) {
   XSync(d, False);
   while (XPending(d) > 0) {
@@ -147,7 +180,9 @@ void Drain(Display* d) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: x11_probe hotkey N [focus] | cycle N open close [focus]\n");
+    std::fprintf(
+        stderr,
+        "usage: x11_probe hotkey N [focus] | cycle N open close [focus] | steps N step...\n");
     return 2;
   }
   Display_ display;
@@ -172,6 +207,79 @@ int main(int argc, char** argv) {
   const std::string close = hotkey ? "alt+F2" : (argc > 4 ? argv[4] : "alt+F2");
   const int focusArg = hotkey ? 3 : 5;
   const Window focus = argc > focusArg ? std::strtoul(argv[focusArg], nullptr, 0) : 0;
+
+  if (mode == "steps") {
+    const char* focusEnv = std::getenv("X11_PROBE_FOCUS");
+    const Window stepsFocus = focusEnv != nullptr ? std::strtoul(focusEnv, nullptr, 0) : 0;
+    // "Tab space": one combination after another, 20 ms apart as a typist's (xdotool's 12 ms).
+    const auto send = [d](const std::string& keys) {
+      for (std::size_t at = 0; at < keys.size();) {
+        const std::size_t space = std::min(keys.find(' ', at), keys.size());
+        if (at > 0) poll(nullptr, 0, 20);
+        SendKeys(d, keys.substr(at, space - at));
+        at = space + 1;
+      }
+    };
+    int missedSteps = 0;
+    for (int i = 0; i < repeats; ++i) {
+      std::vector<Window> opened;  // the windows the round has opened, the last on top
+      for (int a = 3; a < argc; ++a) {
+        const std::string step = argv[a];
+        if (a == 3 && !Focus(d, stepsFocus)) return 1;
+        if (!opened.empty()) Settle(d, opened.back());
+        Drain(d);
+        bool done = false;
+        if (step.starts_with("menu:")) {
+          // Qt takes no press on the icon right after a window of its own has closed, and a
+          // menu may take its keys only a moment after it shows: a press that opens nothing,
+          // or keys that open nothing, within a second are tried again (after Esc).
+          int x = 0, y = 0;
+          std::sscanf(step.c_str() + 5, "%d,%d", &x, &y);
+          const std::size_t colon = step.find(':', 5);
+          const std::string keys = colon == std::string::npos ? "" : step.substr(colon + 1);
+          for (int attempt = 0; attempt < 4 && !done; ++attempt) {
+            if (attempt > 0) {
+              ++missedSteps;
+              SendKeys(d, "Escape");
+            }
+            Drain(d);
+            XTestFakeMotionEvent(d, -1, x, y, CurrentTime);
+            XTestFakeButtonEvent(d, 3, True, CurrentTime);
+            XTestFakeButtonEvent(d, 3, False, CurrentTime);
+            XFlush(d);
+            if (!WaitFor(d, true, 1000, true)) continue;
+            if (keys.empty()) {
+              done = true;
+              break;
+            }
+            send(keys);
+            Window mapped = 0;
+            done = WaitFor(d, true, attempt < 3 ? 1000 : 10000, false, &mapped).has_value();
+            if (done) opened.push_back(mapped);
+          }
+        } else if (step[0] == '+') {
+          send(step.substr(1));
+          Window mapped = 0;
+          done = WaitFor(d, true, 10000, false, &mapped).has_value();
+          opened.push_back(mapped);
+        } else {
+          // A closing key lost before the window focused a control is sent again.
+          for (int attempt = 0; attempt < 3 && !done; ++attempt) {
+            if (attempt > 0) ++missedSteps;
+            send(step.substr(1));
+            done = WaitFor(d, false, attempt < 2 ? 1000 : 10000).has_value();
+          }
+          if (!opened.empty()) opened.pop_back();
+        }
+        if (!done) {
+          std::fprintf(stderr, "x11_probe: step %s gave nothing (round %d)\n", step.c_str(), i);
+          return 1;
+        }
+      }
+    }
+    std::printf("missed: %d\ncycles: %d\n", missedSteps, repeats);
+    return 0;
+  }
 
   // A round whose key finds no window (the key went elsewhere) is sent again after the focus
   // has been set anew; such rounds are counted and printed as "missed".
