@@ -17,7 +17,8 @@
 //                                             (override-redirect) window, then sends KEYS and
 //                                             waits for a window to map; keys of a later step go
 //                                             once the focus has settled in the window mapped
-//                                             last.  Prints "cycles: N".
+//                                             last, or with none open, through X11_PROBE_FOCUS
+//                                             as below.  Prints "cycles: N".
 // FOCUS-WINDOW (decimal or 0x hex) is activated before each key, and the key sent once the X
 // focus has stayed on it: Wine delivers a registered hotkey only while one of its windows has
 // the focus.  A key that opens nothing within X11_PROBE_TIMEOUT_MS (default 10000) is sent
@@ -225,7 +226,8 @@ int main(int argc, char** argv) {
       std::vector<Window> opened;  // the windows the round has opened, the last on top
       for (int a = 3; a < argc; ++a) {
         const std::string step = argv[a];
-        if (a == 3 && !Focus(d, stepsFocus)) return 1;
+        // With no window of the round open, keys go through the focus window (Wine's hotkeys).
+        if (opened.empty() && !Focus(d, stepsFocus)) return 1;
         if (!opened.empty()) Settle(d, opened.back());
         Drain(d);
         bool done = false;

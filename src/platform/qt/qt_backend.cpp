@@ -1,5 +1,6 @@
 #include "platform/qt/qt_backend.h"
 
+#include <malloc.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <algorithm>
 
 #include "platform/qt/qt_text.h"
@@ -69,6 +71,10 @@ Hwnd QtBackend::Register(QtWindow* window) {
 void QtBackend::Unregister(QtWindow* window) {
   os_.Chain().Remove(window->Handle());
   windows_.erase(window->Handle());
+  // A second later, when the window's widgets and their deferred deletions are gone, the heap
+  // gives back the pages they freed: a quick memo window that showed a 10 MB memo left ~115 MB
+  // of freed heap with the resident program.
+  QTimer::singleShot(1000, [] { ::malloc_trim(0); });
 }
 
 QtWindow* QtBackend::WindowOf(Hwnd hWnd) const {
