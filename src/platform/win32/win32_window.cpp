@@ -419,6 +419,7 @@ void Win32Window::SetText(int control, std::u16string_view text) {
     ::SetWindowTextW(state.hwnd, Wide(text).c_str());
     return;
   }
+  if (state.caption == text) return;  // the clock sets its label ten times a second
   state.caption = text;
   const ControlDef& c = def_.controls[static_cast<std::size_t>(control)];
   const int container = c.container.empty() ? -1 : def_.Find(c.container);
