@@ -5,11 +5,7 @@
 //                                             window (the window manager's frame, or the window
 //                                             itself); Alt+F2 closes it again.  Prints each
 //                                             sample and "hotkey_to_window_ms: MEDIAN ms".
-//   x11_probe cycle REPEATS KEY-OPEN KEY-CLOSE [FOCUS-WINDOW]
-//                                             Opens and closes a window REPEATS times with the
-//                                             two key combinations (e.g. alt+F1 alt+F2,
-//                                             alt+F3 Return); prints "cycles: N".
-//   x11_probe steps REPEATS STEP... [FOCUS-WINDOW]
+//   x11_probe steps REPEATS STEP...
 //                                             Each round takes the steps in order: "+KEYS" sends
 //                                             KEYS and waits for a new top-level window to map,
 //                                             "-KEYS" for one to unmap, "menu:X,Y[:KEYS]" presses
@@ -17,8 +13,9 @@
 //                                             (override-redirect) window, then sends KEYS and
 //                                             waits for a window to map; keys of a later step go
 //                                             once the focus has settled in the window mapped
-//                                             last, or with none open, through X11_PROBE_FOCUS
-//                                             as below.  Prints "cycles: N".
+//                                             last, or with none open, through the window
+//                                             X11_PROBE_FOCUS names, as FOCUS-WINDOW below.
+//                                             Prints "missed: N" and "cycles: N".
 // FOCUS-WINDOW (decimal or 0x hex) is activated before each key, and the key sent once the X
 // focus has stayed on it: Wine delivers a registered hotkey only while one of its windows has
 // the focus.  A key that opens nothing within X11_PROBE_TIMEOUT_MS (default 10000) is sent
@@ -181,9 +178,7 @@ void Drain(Display* d) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(
-        stderr,
-        "usage: x11_probe hotkey N [focus] | cycle N open close [focus] | steps N step...\n");
+    std::fprintf(stderr, "usage: x11_probe hotkey N [focus] | steps N step...\n");
     return 2;
   }
   Display_ display;
@@ -203,11 +198,10 @@ int main(int argc, char** argv) {
   XSelectInput(d, DefaultRootWindow(d), SubstructureNotifyMask);
   const std::string mode = argv[1];
   const int repeats = std::atoi(argv[2]);
-  const bool hotkey = mode == "hotkey";
-  const std::string open = hotkey ? "alt+F1" : (argc > 3 ? argv[3] : "alt+F1");
-  const std::string close = hotkey ? "alt+F2" : (argc > 4 ? argv[4] : "alt+F2");
-  const int focusArg = hotkey ? 3 : 5;
-  const Window focus = argc > focusArg ? std::strtoul(argv[focusArg], nullptr, 0) : 0;
+  if (mode != "hotkey" && mode != "steps") {
+    std::fprintf(stderr, "x11_probe: no mode %s\n", mode.c_str());
+    return 2;
+  }
 
   if (mode == "steps") {
     const char* focusEnv = std::getenv("X11_PROBE_FOCUS");
@@ -283,8 +277,11 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  // A round whose key finds no window (the key went elsewhere) is sent again after the focus
-  // has been set anew; such rounds are counted and printed as "missed".
+  // Alt+F1, timed to the window's map, then Alt+F2.  A round whose key finds no window (the key
+  // went elsewhere) is sent again after the focus has been set anew; such rounds are counted
+  // and printed as "missed".
+  const std::string open = "alt+F1", close = "alt+F2";
+  const Window focus = argc > 3 ? std::strtoul(argv[3], nullptr, 0) : 0;
   const char* timeoutEnv = std::getenv("X11_PROBE_TIMEOUT_MS");
   const int timeoutMs = timeoutEnv != nullptr ? std::atoi(timeoutEnv) : 10000;
   std::vector<double> samples;
@@ -311,7 +308,7 @@ int main(int argc, char** argv) {
       mapped = WaitFor(d, true, timeoutMs);
     }
     samples.push_back(std::chrono::duration<double, std::milli>(*mapped - sent).count());
-    if (hotkey) std::printf("sample: %.2f ms\n", samples.back());
+    std::printf("sample: %.2f ms\n", samples.back());
     // The closing key goes to the new window once it has the focus (or to the hotkey).
     const Clock::time_point focusDeadline = Clock::now() + std::chrono::seconds(2);
     int revert = 0;
@@ -333,13 +330,9 @@ int main(int argc, char** argv) {
     }
   }
   std::printf("missed: %d\n", missed);
-  if (hotkey) {
-    std::sort(samples.begin(), samples.end());
-    const std::size_t n = samples.size();
-    const double median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
-    std::printf("hotkey_to_window_ms: %.2f ms\n", median);
-  } else {
-    std::printf("cycles: %d\n", repeats);
-  }
+  std::sort(samples.begin(), samples.end());
+  const std::size_t n = samples.size();
+  const double median = n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
+  std::printf("hotkey_to_window_ms: %.2f ms\n", median);
   return 0;
 }
