@@ -65,10 +65,8 @@ TEST_F(HostTest, StartUpAddsTheIconRegistersTheHotkeysThenHooksAndEndUndoesItInO
   EXPECT_EQ(std::string(calls[1].record.begin() + 24, calls[1].record.end()),
             std::string("SysInfo\0", 8) + std::string(56, ' '));
   for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(calls[2 + i], (OsCall{"GlobalAddAtomA",
-                                    {},
-                                    u"HOTKEY" + std::u16string(1, static_cast<char16_t>(u'1' + i)),
-                                    {}}));
+    EXPECT_EQ(calls[2 + i],
+              (OsCall{"GlobalAddAtomA", {}, u"HOTKEY" + platform::DecimalText(i + 1), {}}));
     // Atoms 0xC0A5.. widened with sign extension: -16219, -16218, -16217.
     EXPECT_EQ(calls[5 + i], (OsCall{"RegisterHotKey", {h, -16219 + i, 1, 0x70 + i}, {}, {}}));
   }

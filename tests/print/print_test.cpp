@@ -73,12 +73,8 @@ class PrintTest : public testing::HeadlessTest {
             w.Text(u"Text3"),
             w.Text(u"Text4"),
             w.Text(u"Combo1"),
-            Digits(w.Value(u"Check1")),
-            Digits(w.ListIndex(u"Combo1"))};
-  }
-  static std::u16string Digits(int n) {
-    const std::string s = std::to_string(n);
-    return {s.begin(), s.end()};
+            platform::DecimalText(w.Value(u"Check1")),
+            platform::DecimalText(w.ListIndex(u"Combo1"))};
   }
   // The example message: 10時20分, 山田, the first entry, 佐藤, 明日の会議は中止.
   void OpenExample() {

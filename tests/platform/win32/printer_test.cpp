@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/runtime_error.h"
+#include "platform/text.h"
 #include "platform/win32/win32_printer.h"
 
 namespace pindle::testing {
@@ -63,8 +64,7 @@ int Raised(Win32Printer& printer, const std::u16string& text) {
 
 TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsLeftOpen) {
   std::u16string longMemo = u"1";
-  for (int i = 2; i <= 150; ++i)
-    longMemo += u"\r\n" + std::u16string(1, static_cast<char16_t>(u'0' + i % 10));
+  for (int i = 2; i <= 150; ++i) longMemo += u"\r\n" + platform::DecimalText(i);
   const std::vector<std::string> onePage = {"StartDoc", "StartPage", "text", "EndPage", "EndDoc"};
   struct Case {
     const char* failing;
