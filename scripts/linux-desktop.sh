@@ -7,6 +7,7 @@
 #   source scripts/linux-desktop.sh
 #   trap desktop_stop EXIT
 #   desktop_start ART || exit 1   # exports DISPLAY, XDG_RUNTIME_DIR, LC_ALL, QT_QPA_PLATFORM
+#   desktop_tray                  # trayer, the tray host, at the top of the screen
 #   desktop_run command...        # started in the background; its pid in DESKTOP_PID
 #
 # Every process is started in the background and remembered by its pid; nothing is looked up
@@ -32,18 +33,28 @@ desktop_start() {  # desktop_start ART: Xvfb on a display number it picks, and o
   DESKTOP_ART="$1"
   ensure_packages xvfb openbox xdotool x11-utils x11-xserver-utils imagemagick fonts-ipafont-gothic
   exec 3>"$DESKTOP_ART/display"
-  desktop_run Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp
+  # -noreset: without it the server resets whenever its last client leaves, and a client
+  # connecting in that moment (the window manager after the first probe) is refused.
+  desktop_run Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset
   exec 3>&-
-  wait_for 20 test -s "$DESKTOP_ART/display" || { echo "Xvfb did not start" >&2 && return 1; }
+  wait_for 20 grep -q '[0-9]' "$DESKTOP_ART/display" || { echo "Xvfb did not start" >&2 && return 1; }
   # The tools match the Japanese window titles in UTF-8; the program runs in the Japanese
   # locale (desktop_pindle).
   DISPLAY=":$(cat "$DESKTOP_ART/display")"
   export DISPLAY LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$DESKTOP_ART/runtime"
   mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-  desktop_run openbox
-  wait_for 20 window_manager_runs || { echo "openbox did not start" >&2 && return 1; }
+  wait_for 20 xdpyinfo || { echo "display $DISPLAY does not answer" >&2 && return 1; }
+  desktop_run openbox --sm-disable
+  wait_for 20 window_manager_runs ||
+    { echo "openbox did not start:" >&2 && tail -5 "$DESKTOP_ART/processes.log" >&2 && return 1; }
 }
 window_manager_runs() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+
+desktop_tray() {  # trayer as the tray host, at the top right
+  ensure_packages trayer
+  desktop_run trayer --edge top --align right --widthtype request --height 24 --SetDockType true
+  wait_for 20 xdotool search --name '^panel$' || { echo "trayer did not start" >&2 && return 1; }
+}
 
 desktop_pindle() { desktop_run env LC_ALL=ja_JP.UTF-8 "$@"; }  # desktop_pindle path/to/pindle
 
