@@ -1,21 +1,19 @@
-// Scratch directories for file tests, and a way to run a step without root's privileges
-// (root passes every permission check, so a read-only directory needs an ordinary user).
+// Scratch directories for file tests, and (POSIX) child processes for what a test must not do
+// to itself: be killed, give up root's privileges, enter a mount namespace of its own.
 #pragma once
 
 #if !defined(_WIN32)
-#include <sys/stat.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <random>
-#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -24,28 +22,14 @@
 
 namespace pindle::testing {
 
-// A new, empty directory under the system's temporary directory.
-inline std::filesystem::path MakeTempDirectory() {
-#if defined(_WIN32)
-  // No mkdtemp: a random name, created only when nothing of that name exists yet.
-  std::random_device random;
-  const auto base = std::filesystem::temp_directory_path();
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const auto candidate = base / ("pindle-" + std::to_string(random() % 100000000));
-    std::error_code ec;
-    if (std::filesystem::create_directory(candidate, ec)) return candidate;
-  }
-  throw std::runtime_error("cannot create a temporary directory");
-#else
-  std::string pattern = (std::filesystem::temp_directory_path() / "pindle-XXXXXX").string();
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  return pattern;
-#endif
-}
-
+// A new, empty directory under the system's temporary directory, removed with its contents.
 class TempDir {
  public:
-  TempDir() : path_(MakeTempDirectory()) {
+  TempDir() {
+    std::random_device random;
+    do {
+      path_ = std::filesystem::temp_directory_path() / ("pindle-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(path_));
     std::filesystem::permissions(path_, std::filesystem::perms(0755));
   }
   ~TempDir() {
@@ -62,8 +46,15 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& Path() const { return path_; }
-  std::u16string U16() const { return ProgramText(path_); }
-  std::u16string U16(const std::string& name) const { return ProgramText(path_ / name); }
+  // Paths as the program's file functions take them (on Windows not through the ANSI code page).
+  std::u16string U16(const std::string& name = {}) const {
+    const auto path = name.empty() ? path_ : path_ / name;
+#if defined(_WIN32)
+    return path.u16string();
+#else
+    return platform::Utf8ToUtf16(path.string());
+#endif
+  }
   void Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(path_ / name, std::ios::binary) << bytes;
   }
@@ -71,7 +62,7 @@ class TempDir {
     std::ifstream in(path_ / name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
-  // Names of everything in the directory.
+  // Names of everything in the directory, sorted.
   std::vector<std::string> Entries() const {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator(path_)) {
@@ -82,32 +73,45 @@ class TempDir {
   }
 
  private:
-  // A path as the program's file functions take it.
-  static std::u16string ProgramText(const std::filesystem::path& path) {
-#if defined(_WIN32)
-    return path.u16string();  // string() would go through the ANSI code page
-#else
-    return platform::Utf8ToUtf16(path.string());
-#endif
-  }
-
   std::filesystem::path path_;
 };
 
 #if !defined(_WIN32)
-// Runs step in a child process as user "nobody" when the tests run as root; returns the exit
-// code the step returned (or -1 when the child did not exit normally).  POSIX only: the tests
-// that need it are left out of the Windows build (tests/CMakeLists.txt).
-inline int RunUnprivileged(const std::function<int()>& step) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(99);
-    ::_exit(step());
+// A forked child running step; the owner waits for it.
+class ChildProcess {
+ public:
+  explicit ChildProcess(const std::function<int()>& step) : pid_(::fork()) {
+    if (pid_ == 0) ::_exit(step());
   }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+  ~ChildProcess() { Wait(); }
+  ChildProcess(const ChildProcess&) = delete;
+  ChildProcess& operator=(const ChildProcess&) = delete;
+
+  void Kill() const { ::kill(pid_, SIGKILL); }
+  // The exit code, or -signal when a signal ended the child.
+  int Wait() {
+    int status = 0;
+    if (pid_ > 0 && ::waitpid(pid_, &status, 0) == pid_) pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+  }
+
+ private:
+  pid_t pid_;
+};
 #endif
+
+// Runs step where file protections hold and returns its result: on POSIX as user "nobody" in a
+// child when the tests run as root, who passes every permission check.
+inline int Guarded(const std::function<int()>& step) {
+#if defined(_WIN32)
+  return step();
+#else
+  return ChildProcess([&] {
+           const bool dropped = ::geteuid() != 0 || (::setgid(65534) == 0 && ::setuid(65534) == 0);
+           return dropped ? step() : 99;
+         })
+      .Wait();
+#endif
+}
 
 }  // namespace pindle::testing

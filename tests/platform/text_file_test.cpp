@@ -19,6 +19,7 @@ namespace pindle::platform {
 namespace {
 
 using ::testing::ElementsAre;
+using testing::Guarded;
 using testing::TempDir;
 namespace fs = std::filesystem;
 
@@ -31,15 +32,6 @@ int ErrorOf(const std::function<void()>& step, std::u16string* text = nullptr) {
     return e.Number();
   }
   return 0;
-}
-
-// Runs step where file protections hold: as an ordinary user here (root passes every check).
-int Guarded(const std::function<int()>& step) {
-#if defined(_WIN32)
-  return step();
-#else
-  return testing::RunUnprivileged(step);
-#endif
 }
 
 #if defined(_WIN32)

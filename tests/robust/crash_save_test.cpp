@@ -11,7 +11,6 @@
 #include <thread>
 
 #include "platform/text_file.h"
-#include "robust/child_process.h"
 #include "temp_dir.h"
 
 namespace pindle::platform {

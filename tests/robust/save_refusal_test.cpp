@@ -11,7 +11,6 @@
 
 #include "platform/runtime_error.h"
 #include "platform/text_file.h"
-#include "robust/child_process.h"
 #include "temp_dir.h"
 
 namespace pindle::platform {
