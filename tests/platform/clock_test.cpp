@@ -1,6 +1,8 @@
 // Dates, weekdays and the rounding the program relies on.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "platform/clock.h"
 #include "platform/text.h"
 
@@ -31,16 +33,10 @@ TEST(ClockTest, MillisecondArithmeticCrossesMidnightMonthsAndLeapYears) {
 }
 
 TEST(ClockTest, RoundHalfEvenSendsTiesToTheEvenNeighbour) {
-  EXPECT_EQ(RoundHalfEven(-0.5), 0);
-  EXPECT_EQ(RoundHalfEven(0.5), 0);
-  EXPECT_EQ(RoundHalfEven(1.5), 2);
-  EXPECT_EQ(RoundHalfEven(2.5), 2);
-  EXPECT_EQ(RoundHalfEven(3.5), 4);
-  EXPECT_EQ(RoundHalfEven(-1.5), -2);
-  EXPECT_EQ(RoundHalfEven(2.4999), 2);
-  EXPECT_EQ(RoundHalfEven(2.5001), 3);
-  EXPECT_EQ(RoundHalfEven(7695.0), 7695);
-  EXPECT_EQ(RoundHalfEven(7.5), 8);
+  const std::pair<double, int> cases[] = {{-0.5, 0},      {0.5, 0},   {1.5, 2},    {2.5, 2},
+                                          {3.5, 4},       {-1.5, -2}, {2.4999, 2}, {2.5001, 3},
+                                          {7695.0, 7695}, {7.5, 8}};
+  for (const auto& [x, rounded] : cases) EXPECT_EQ(RoundHalfEven(x), rounded) << x;
 }
 
 TEST(ClockTest, DefaultTextIsTheJapaneseShortDateAndTimeWithSeconds) {

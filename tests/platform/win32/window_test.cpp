@@ -7,7 +7,8 @@
 // after windows.h
 #include <objbase.h>
 
-#include <chrono>
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -29,11 +30,13 @@ namespace {
 // Pixels worked out by hand from the twips of the definitions (twips * DPI / 1440, rounded
 // half away from zero): the editor's client area, memo box and OK button, the quick memo's
 // box, the print dialog's client area, and the height of a 9-point font.
+using Size = std::array<LONG, 2>;
+using Rect = std::array<LONG, 4>;
 struct Layout {
   int dpi, twipsPerPixel;
-  SIZE editorClient;
-  RECT editorText1, editorOk, memoText1;
-  SIZE printClient;
+  Size editorClient;
+  Rect editorText1, editorOk, memoText1;
+  Size printClient;
   LONG fontHeight9pt;
 };
 // clang-format off
@@ -55,18 +58,14 @@ int ExpectedDpi() {
   const char* v = std::getenv("PINDLE_EXPECT_DPI");
   return v ? std::atoi(v) : 96;
 }
-std::wstring Text(const RECT& r) {
-  return std::to_wstring(r.left) + L"," + std::to_wstring(r.top) + L"," + std::to_wstring(r.right) +
-         L"," + std::to_wstring(r.bottom);
-}
-// A child window's rectangle in its parent's client coordinates, as text.
-std::wstring ChildRect(HWND child) {
+// A child window's rectangle in its parent's client coordinates.
+Rect ChildRect(HWND child) {
   RECT r;
   ::GetWindowRect(child, &r);
   ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-  return Text(r);
+  return {r.left, r.top, r.right, r.bottom};
 }
-SIZE ClientSize(HWND window) {
+Size ClientSize(HWND window) {
   RECT r;
   ::GetClientRect(window, &r);
   return {r.right, r.bottom};
@@ -138,10 +137,8 @@ TEST_F(Win32WindowTest, WindowsAreLaidOutFromTwipsAtTheDpiAndAgainWhenItChanges)
   ASSERT_EQ(::GetDpiForSystem(), static_cast<UINT>(ExpectedDpi()));
   const Layout& here = LayoutFor(ExpectedDpi());
   EXPECT_EQ(backend.TwipsPerPixelX(), static_cast<float>(here.twipsPerPixel));
-  EXPECT_EQ(ChildRect(Control<frmMain>(u"Text1")), Text(here.memoText1));
-  const SIZE print = ClientSize(Peer<Dialog_Printer>().Window());
-  EXPECT_EQ(print.cx, here.printClient.cx);
-  EXPECT_EQ(print.cy, here.printClient.cy);
+  EXPECT_EQ(ChildRect(Control<frmMain>(u"Text1")), here.memoText1);
+  EXPECT_EQ(ClientSize(Peer<Dialog_Printer>().Window()), here.printClient);
 
   rt.Show<Dialog_DataList>();
   Win32Window& w = Peer<Dialog_DataList>();
@@ -166,11 +163,9 @@ TEST_F(Win32WindowTest, WindowsAreLaidOutFromTwipsAtTheDpiAndAgainWhenItChanges)
     }
     const Layout& expected = LayoutFor(dpi);
     EXPECT_EQ(w.Dpi(), dpi);
-    const SIZE client = ClientSize(w.Window());
-    EXPECT_EQ(client.cx, expected.editorClient.cx) << "at " << dpi;
-    EXPECT_EQ(client.cy, expected.editorClient.cy) << "at " << dpi;
-    EXPECT_EQ(ChildRect(text1), Text(expected.editorText1)) << "at " << dpi;
-    EXPECT_EQ(ChildRect(ok), Text(expected.editorOk)) << "at " << dpi;
+    EXPECT_EQ(ClientSize(w.Window()), expected.editorClient) << "at " << dpi;
+    EXPECT_EQ(ChildRect(text1), expected.editorText1) << "at " << dpi;
+    EXPECT_EQ(ChildRect(ok), expected.editorOk) << "at " << dpi;
     EXPECT_EQ(FontOf(text1).lfHeight, expected.fontHeight9pt) << "at " << dpi;
     EXPECT_STREQ(FontOf(text1).lfFaceName, L"ＭＳ ゴシック");
     // A control the definition gives no font gets the message font of the DPI.
