@@ -13,20 +13,11 @@
 
 namespace {
 
-struct Search {
-  const wchar_t* title;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK FindTopLevel(HWND hwnd, LPARAM lParam) {
-  auto* search = reinterpret_cast<Search*>(lParam);
-  wchar_t text[256] = {};
-  ::GetWindowTextW(hwnd, text, 256);
-  if (::IsWindowVisible(hwnd) && std::wcscmp(text, search->title) == 0) {
-    search->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
+HWND VisibleTopLevel(const wchar_t* windowClass, const wchar_t* title) {
+  HWND window = nullptr;
+  do window = ::FindWindowExW(nullptr, window, windowClass, title);
+  while (window && !::IsWindowVisible(window));
+  return window;
 }
 
 struct EditSearch {
@@ -56,20 +47,9 @@ void WriteUtf8(const std::wstring& text) {
 
 }  // namespace
 
-BOOL CALLBACK FindMenu(HWND hwnd, LPARAM lParam) {
-  wchar_t cls[32] = {};
-  ::GetClassNameW(hwnd, cls, 32);
-  if (::IsWindowVisible(hwnd) && std::wcscmp(cls, L"#32768") == 0) {
-    *reinterpret_cast<HWND*>(lParam) = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 int wmain(int argc, wchar_t** argv) {
   if (argc == 2 && std::wcscmp(argv[1], L"menu") == 0) {
-    HWND menu = nullptr;
-    ::EnumWindows(&FindMenu, reinterpret_cast<LPARAM>(&menu));
+    HWND menu = VisibleTopLevel(L"#32768", nullptr);  // the pop-up menu's window class
     if (!menu) return 1;
     RECT r;
     ::GetWindowRect(menu, &r);
@@ -81,11 +61,10 @@ int wmain(int argc, wchar_t** argv) {
     std::fputs("usage: pindle_probe text TITLE [N] | pindle_probe menu\n", stderr);
     return 2;
   }
-  Search search{argv[2]};
-  ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&search));
-  if (!search.found) return 1;
+  HWND window = VisibleTopLevel(nullptr, argv[2]);
+  if (!window) return 1;
   EditSearch edits{argc == 4 ? _wtoi(argv[3]) : 0};
-  ::EnumChildWindows(search.found, &FindEdit, reinterpret_cast<LPARAM>(&edits));
+  ::EnumChildWindows(window, &FindEdit, reinterpret_cast<LPARAM>(&edits));
   HWND edit = edits.found;
   if (!edit) return 1;
   // WM_GETTEXT works across processes for edit controls.
