@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -36,17 +37,11 @@ int ErrorOf(const std::function<void()>& step, std::u16string* text = nullptr) {
 
 #if defined(_WIN32)
 // Another program holding the file open with the given sharing, for as long as it lives.
-class HeldOpen {
- public:
-  HeldOpen(const fs::path& file, DWORD share)
-      : h_(::CreateFileW(file.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-  ~HeldOpen() { ::CloseHandle(h_); }
-  HeldOpen(const HeldOpen&) = delete;
-  HeldOpen& operator=(const HeldOpen&) = delete;
-
- private:
-  HANDLE h_;
-};
+auto HeldOpen(const fs::path& file, DWORD share) {
+  return std::unique_ptr<void, decltype(&::CloseHandle)>(
+      ::CreateFileW(file.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr),
+      ::CloseHandle);
+}
 void WriteProtect(const fs::path& file) {
   ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY);
 }
@@ -122,7 +117,7 @@ TEST(TextFileTest, AFileAnotherProgramHoldsIsRefusedAndKept) {
   TempDir dir;
   dir.Write("memo.txt", "keep");
   {
-    const HeldOpen locked(dir.Path() / "memo.txt", 0);
+    const auto locked = HeldOpen(dir.Path() / "memo.txt", 0);
     std::u16string text;
     EXPECT_EQ(ErrorOf([&] { ReadFileIfExists(dir.U16("memo.txt")); }, &text),
               err::kPermissionDenied);
@@ -130,7 +125,7 @@ TEST(TextFileTest, AFileAnotherProgramHoldsIsRefusedAndKept) {
   }
   {
     // Read by another program that lets nobody rename it meanwhile.
-    const HeldOpen reading(dir.Path() / "memo.txt", FILE_SHARE_READ);
+    const auto reading = HeldOpen(dir.Path() / "memo.txt", FILE_SHARE_READ);
     EXPECT_EQ(ErrorOf([&] { ReplaceFileContents(dir.U16("memo.txt"), "new"); }),
               err::kPermissionDenied);
     EXPECT_THAT(dir.Entries(), ElementsAre("memo.txt"));
