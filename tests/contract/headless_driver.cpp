@@ -1,7 +1,4 @@
-// The contract suite's driver for the in-memory backend: the user's actions are the backend's
-// own, and time is its virtual clock.
-#include <filesystem>
-
+// The driver of the in-memory backend: the user's actions are its own; time is its virtual clock.
 #include "contract/driver.h"
 #include "platform/headless/headless_backend.h"
 #include "platform/text.h"
@@ -10,7 +7,6 @@
 namespace pindle::contract {
 namespace {
 
-using platform::headless::HeadlessBackend;
 using platform::headless::HeadlessWindow;
 
 class HeadlessDriver final : public Driver {
@@ -19,27 +15,21 @@ class HeadlessDriver final : public Driver {
 
   platform::Runtime& Rt() override { return rt_; }
 
-  void Key(Form& form, int vk, int shift) override {
-    Window(form).PressKey(vk, shift);
-    backend_.PumpMessages();
-  }
-  void Type(Form& form, std::u16string_view text) override { Window(form).TypeChars(text); }
+  void Key(Form& form, int vk, bool shift) override { W(form).PressKey(vk, shift ? 1 : 0), Pump(); }
+  void Type(Form& form, std::u16string_view text) override { W(form).TypeChars(text); }
   void Press(Form& form, std::u16string_view control, int button) override {
-    Window(form).PressControl(control, button);
-    backend_.PumpMessages();
+    W(form).PressControl(control, button), Pump();
   }
   void PressSurface(Form& form, int button, int x, int y) override {
-    Window(form).PressSurface(button, x, y);
-    backend_.PumpMessages();
+    W(form).PressSurface(button, x, y), Pump();
   }
   void Choose(Form& form, std::u16string_view control, int index) override {
-    Window(form).Choose(control, index);
+    W(form).Choose(control, index);
   }
-  void CloseBox(Form& form) override { Window(form).PressCloseBox(); }
+  void CloseBox(Form& form) override { W(form).PressCloseBox(); }
   void Post(platform::Hwnd hWnd, std::uint32_t uMsg, platform::WParam wParam,
             platform::LParam lParam) override {
-    backend_.Machine().PostMessage(hWnd, uMsg, wParam, lParam);
-    backend_.PumpMessages();
+    backend_.Machine().PostMessage(hWnd, uMsg, wParam, lParam), Pump();
   }
   bool RunUntil(const std::function<bool()>& done, int timeoutMs) override {
     for (int waited = 0; !done(); waited += 10) {
@@ -49,54 +39,38 @@ class HeadlessDriver final : public Driver {
     return true;
   }
   void AnswerPrintDialog(PrintDialogAnswer answer, platform::PrintChoice choice) override {
-    if (answer == PrintDialogAnswer::Fail) {
-      backend_.OnNextPrintDialogFailure();
-    } else {
-      backend_.OnNextPrintDialog(answer == PrintDialogAnswer::Ok
-                                     ? std::optional<platform::PrintChoice>(choice)
-                                     : std::nullopt);
-    }
+    if (answer == PrintDialogAnswer::Fail) return backend_.OnNextPrintDialogFailure();
+    backend_.OnNextPrintDialog(answer == PrintDialogAnswer::Ok
+                                   ? std::optional<platform::PrintChoice>(choice)
+                                   : std::nullopt);
   }
   void AnswerPopupMenu(std::optional<std::u16string> item) override {
     backend_.OnNextPopupMenu(std::move(item));
   }
-  void SetClock(const platform::DateTime& t) override { backend_.SetClock(t); }
-  std::u16string AppDir() override { return backend_.appPath; }
 
-  std::u16string Focus(Form& form) override { return Window(form).FocusedControl(); }
-  std::u16string Text(Form& form, std::u16string_view control) override {
-    return Window(form).Text(control);
+  std::u16string Focus(Form& form) override { return W(form).FocusedControl(); }
+  std::u16string Text(Form& form, std::u16string_view c) override { return W(form).Text(c); }
+  int Value(Form& form, std::u16string_view c) override {
+    return KindOf(form, c) == platform::ControlKind::ComboBox ? W(form).ListIndex(c)
+                                                              : W(form).Value(c);
   }
-  std::pair<int, int> Selection(Form& form, std::u16string_view control) override {
-    return Window(form).Selection(control);
-  }
-  int ListIndex(Form& form, std::u16string_view control) override {
-    return Window(form).ListIndex(control);
-  }
-  int Value(Form& form, std::u16string_view control) override {
-    return Window(form).Value(control);
-  }
-  bool Visible(Form& form, std::u16string_view control) override {
-    return Window(form).ControlVisible(control);
-  }
-  bool WindowVisible(Form& form) override { return form.IsLoaded() && Window(form).IsVisible(); }
+  bool Visible(Form& form, std::u16string_view c) override { return W(form).ControlVisible(c); }
+  bool WindowVisible(Form& form) override { return form.IsLoaded() && W(form).IsVisible(); }
   bool LoopEnded() override { return backend_.Quits() > 0; }
   std::vector<SeenMessageBox> MessageBoxes() override {
     std::vector<SeenMessageBox> seen;
-    for (const auto& box : backend_.MessageBoxes()) {
+    for (const auto& box : backend_.MessageBoxes())
       seen.push_back({box.prompt, box.style, box.title});
-    }
     return seen;
   }
   std::vector<PrintedDocument> Printed() override {
     std::vector<PrintedDocument> printed;
     for (const auto& doc : backend_.TestPrinter().Documents()) {
-      PrintedDocument d;
+      auto& pages = printed.emplace_back().pages;
       for (std::size_t i = 0; i < doc.lines.size(); ++i) {
-        if (i % platform::headless::CapturedPrinter::kLinesPerPage == 0) d.pages.emplace_back();
-        d.pages.back().push_back(doc.lines[i]);
+        if (i % platform::headless::CapturedPrinter::kLinesPerPage == 0) pages.emplace_back();
+        pages.back().push_back(doc.lines[i]);
       }
-      printed.push_back(std::move(d));
     }
     return printed;
   }
@@ -107,10 +81,11 @@ class HeadlessDriver final : public Driver {
   }
 
  private:
-  HeadlessWindow& Window(Form& form) { return static_cast<HeadlessWindow&>(form.Peer()); }
+  HeadlessWindow& W(Form& form) { return static_cast<HeadlessWindow&>(form.Peer()); }
+  void Pump() { backend_.PumpMessages(); }
 
   testing::TempDir dir_;
-  HeadlessBackend backend_;
+  platform::headless::HeadlessBackend backend_;
   platform::Runtime rt_{backend_};
 };
 

@@ -1,107 +1,86 @@
-// The keyboard and the mouse: focus at opening and tab order, where keys go (Enter, Esc, Tab
-// in every kind of control), presses of every mouse button on controls and on the surface,
-// the combo box's index and the check box's value as the controls show them.
-#include <gmock/gmock.h>
-
+// The keyboard and the mouse: focus and tab order, where Enter, Esc, Space and Tab go, mouse
+// presses on controls and on the surface, combo and check boxes as they show; text boxes hold
+// the program's text whole, a NUL (which no box can hold) shown as the replacement mark.
 #include <stdexcept>
 
 #include "contract/probe_forms.h"
-#include "platform/runtime_error.h"
-#include "platform/text.h"
+#include "platform/cp932.h"
 
 namespace pindle::contract {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-
+// Tab into a box selects nothing, so that the next key replaces nothing.
 TEST_F(ContractTest, FocusStartsAtTheFirstShownControlAndTabGoesRoundInTabOrder) {
   Probe& p = Open<Probe>();
   EXPECT_EQ(d->Focus(p), u"txtMemo");
+  p.txtMemo.SetText(u"登録メモ\r\n二行目");
   p.txtLine.SetVisible(false);
-  std::vector<std::u16string> forward, backward;
-  for (int i = 0; i < 6; ++i) {
-    d->Key(p, kVkTab);
-    forward.push_back(d->Focus(p));
-  }
-  for (int i = 0; i < 6; ++i) {
-    d->Key(p, kVkTab, kShift);
-    backward.push_back(d->Focus(p));
-  }
-  EXPECT_THAT(forward,
-              ElementsAre(u"cmbPick", u"chkTick", u"cmdOk", u"cmdCancel", u"cmdOther", u"txtMemo"));
-  EXPECT_THAT(backward,
-              ElementsAre(u"cmdOther", u"cmdCancel", u"cmdOk", u"chkTick", u"cmbPick", u"txtMemo"));
+  p.lblPlain.SetVisible(false);
+  EXPECT_FALSE(d->Visible(p, u"lblPlain"));
+  std::vector<std::u16string> seen;
+  for (const bool shift : {false, true})
+    for (int i = 0; i < 6; ++i) d->Key(p, kVkTab, shift), seen.push_back(d->Focus(p));
+  EXPECT_THAT(seen,
+              ElementsAre(u"cmbPick", u"chkTick", u"cmdOk", u"cmdCancel", u"cmdOther", u"txtMemo",
+                          u"cmdOther", u"cmdCancel", u"cmdOk", u"chkTick", u"cmbPick", u"txtMemo"));
+  d->Type(p, u"x");
+  EXPECT_EQ(d->Text(p, u"txtMemo").size(), std::u16string(u"登録メモ\r\n二行目x").size());
   EXPECT_THAT(Events(), IsEmpty());
 }
 
-TEST_F(ContractTest, TabIntoABoxSelectsNothingSoTheNextKeyReplacesNothing) {
-  Probe& p = Open<Probe>();
-  p.txtMemo.SetText(u"登録メモ\r\n二行目");
-  d->Press(p, u"txtLine", 1);
-  d->Key(p, kVkTab, kShift);
-  ASSERT_EQ(d->Focus(p), u"txtMemo");
-  const auto [start, end] = d->Selection(p, u"txtMemo");
-  EXPECT_EQ(start, end);
-  d->Type(p, u"x");
-  EXPECT_EQ(d->Text(p, u"txtMemo").size(), std::u16string(u"登録メモ\r\n二行目x").size());
-}
-
-// Where Enter and Esc go, by window and focused control.  The probe has a default and a
-// cancel button; the black window has neither, and a multi-line box of its own.
+// Where Enter, Esc and Space go, by window and focused control: the probe has a default and
+// a cancel button, the black window neither.
 struct KeyCase {
   bool black;
   const char16_t* focus;
   int vk;
   const char* click;      // the button the key presses, or nullptr
-  const char16_t* typed;  // what the key leaves in the focused box
+  const char16_t* shows;  // what the focused control shows then
 };
 const KeyCase kKeyCases[] = {
     {false, u"txtLine", kVkReturn, "Click cmdOk", u""},
     {false, u"txtLine", kVkEscape, "Click cmdCancel", u""},
     {false, u"txtMemo", kVkReturn, nullptr, u"\r\n"},
     {false, u"txtMemo", kVkEscape, "Click cmdCancel", u""},
-    {false, u"chkTick", kVkReturn, "Click cmdOk", nullptr},
-    {false, u"cmdOther", kVkReturn, "Click cmdOther", nullptr},
-    {false, u"cmdOther", kVkSpace, "Click cmdOther", nullptr},
-    {false, u"cmdOther", kVkEscape, "Click cmdCancel", nullptr},
+    {false, u"chkTick", kVkReturn, "Click cmdOk", u"チェック"},
+    {false, u"cmdOther", kVkReturn, "Click cmdOther", u"他"},
+    {false, u"cmdOther", kVkSpace, "Click cmdOther", u"他"},
+    {false, u"cmdOther", kVkEscape, "Click cmdCancel", u"他"},
     {true, u"txtMemo", kVkEscape, nullptr, u""},
     {true, u"txtMemo", kVkReturn, nullptr, u"\r\n"},
-    {true, u"cmdGo", kVkEscape, nullptr, nullptr},
-    {true, u"cmdGo", kVkReturn, "Click cmdGo", nullptr},
+    {true, u"cmdGo", kVkEscape, nullptr, u"印刷"},
+    {true, u"cmdGo", kVkReturn, "Click cmdGo", u"印刷"},
 };
 
 TEST_F(ContractTest, EnterAndEscGoToTheDefaultAndCancelButtonsOnlyWhereThereAreSome) {
   for (const KeyCase& c : kKeyCases) {
     SCOPED_TRACE(platform::Utf16ToUtf8(c.focus) + " key " + std::to_string(c.vk));
     Form& f = c.black ? static_cast<Form&>(Open<Black>()) : static_cast<Form&>(Open<Probe>());
-    for (int i = 0; i < 8 && d->Focus(f) != c.focus; ++i) d->Key(f, kVkTab);
-    ASSERT_EQ(d->Focus(f), c.focus);
+    FocusOn(f, c.focus);
     Events().clear();
     d->Key(f, c.vk);
-    if (c.click) {
-      EXPECT_THAT(Events(), ElementsAre(c.click));
-    } else {
-      EXPECT_THAT(Events(), IsEmpty());
-    }
-    ASSERT_TRUE(c.black ? rt.IfLoaded<Black>() != nullptr : rt.IfLoaded<Probe>() != nullptr);
+    EXPECT_EQ(Events(), c.click ? std::vector<std::string>{c.click} : std::vector<std::string>{});
+    ASSERT_EQ(rt.LoadedForms(), std::vector<Form*>{&f});
     EXPECT_TRUE(d->WindowVisible(f));
-    if (c.typed) {
-      EXPECT_EQ(d->Text(f, c.focus), c.typed);
-    }
+    EXPECT_EQ(d->Text(f, c.focus), c.shows);
     rt.UnloadForm(f, platform::kUnloadFromCode);
   }
 }
 
-TEST_F(ContractTest, SpaceTogglesAFocusedCheckBoxAndRaisesItsClick) {
+TEST_F(ContractTest, CheckBoxTogglesOnClickAndSpaceAndRaisesClickOnEveryChange) {
   Probe& p = Open<Probe>();
-  for (int i = 0; i < 8 && d->Focus(p) != u"chkTick"; ++i) d->Key(p, kVkTab);
+  d->Press(p, u"chkTick", 1);
+  EXPECT_EQ(p.chkTick.Value(), 1);
+  d->Press(p, u"chkTick", 1);
+  EXPECT_EQ(d->Value(p, u"chkTick"), 0);
+  FocusOn(p, u"chkTick");
   d->Key(p, kVkSpace);
   EXPECT_EQ(d->Value(p, u"chkTick"), 1);
   p.chkTick.SetValue(0);  // the program's change raises Click too
   EXPECT_EQ(d->Value(p, u"chkTick"), 0);
   p.chkTick.SetValue(0);  // no change, no Click
-  EXPECT_THAT(Events(), ElementsAre("Click chkTick", "Click chkTick"));
+  EXPECT_THAT(Events(),
+              ElementsAre("Click chkTick", "Click chkTick", "Click chkTick", "Click chkTick"));
 }
 
 TEST_F(ContractTest, KeysReachTheWindowOnlyWhileItHasTheFocusItself) {
@@ -118,58 +97,21 @@ TEST_F(ContractTest, KeysReachTheWindowOnlyWhileItHasTheFocusItself) {
   EXPECT_THAT(Events(), ElementsAre("KeyDown 112"));
 }
 
-// Mouse presses: the left button clicks a control; no button pressed on a control reaches the
+// The left button clicks a control that has a handler; no press on a control reaches the
 // window; every button on the bare surface does, in twips.
-struct PressCase {
-  const char16_t* control;  // nullptr: the surface
-  int button;
-  std::vector<std::string> events;
-};
-
 TEST_F(ContractTest, PressesOnControlsStayThereAndOnlyTheBareSurfaceReachesTheWindow) {
-  const float tpp = rt.TwipsPerPixelX();
-  const auto at = [&](int button) {
-    return "MouseDown " + std::to_string(button) + " " + std::to_string(int(300 * tpp)) + " " +
-           std::to_string(int(250 * tpp));
-  };
-  const PressCase cases[] = {
-      {u"lblHelp", 1, {}},   {u"lblHelp", 2, {}},
-      {u"lblHelp", 4, {}},   {u"cmdGo", 1, {"Click cmdGo"}},
-      {u"cmdGo", 2, {}},     {u"txtMemo", 1, {}},
-      {nullptr, 1, {at(1)}}, {nullptr, 2, {at(2)}},
-      {nullptr, 4, {at(4)}},
-  };
-  for (const PressCase& c : cases) {
-    SCOPED_TRACE(std::to_string(c.button));
-    Black& b = Open<Black>();
-    Events().clear();
-    if (c.control) {
-      d->Press(b, c.control, c.button);
-    } else {
-      d->PressSurface(b, c.button, 300, 250);
-    }
-    EXPECT_EQ(Events(), c.events);
-    rt.Unload<Black>();
-  }
-}
-
-TEST_F(ContractTest, LabelClickGoesToItsHandlerAndALabelWithoutOneTakesThePressQuietly) {
   Probe& p = Open<Probe>();
-  d->Press(p, u"lblClick", 1);
-  d->Press(p, u"lblClick", 2);
+  for (const int button : {1, 2}) d->Press(p, u"lblClick", button);
   d->Press(p, u"lblPlain", 1);
-  p.lblPlain.SetVisible(false);
-  EXPECT_FALSE(d->Visible(p, u"lblPlain"));
-  EXPECT_THAT(Events(), ElementsAre("Click lblClick"));
-}
-
-TEST_F(ContractTest, CheckBoxClickTogglesItsValue) {
-  Probe& p = Open<Probe>();
-  d->Press(p, u"chkTick", 1);
-  EXPECT_EQ(p.chkTick.Value(), 1);
-  d->Press(p, u"chkTick", 1);
-  EXPECT_EQ(d->Value(p, u"chkTick"), 0);
-  EXPECT_THAT(Events(), ElementsAre("Click chkTick", "Click chkTick"));
+  Black& b = Open<Black>();
+  for (const int button : {1, 2, 4}) d->Press(b, u"lblHelp", button);
+  for (const int button : {1, 2}) d->Press(b, u"cmdGo", button);
+  d->Press(b, u"txtMemo", 1);
+  for (const int button : {1, 2, 4}) d->PressSurface(b, button, 300, 250);
+  const std::string at = " " + std::to_string(int(300 * rt.TwipsPerPixelX())) + " " +
+                         std::to_string(int(250 * rt.TwipsPerPixelX()));
+  EXPECT_THAT(Events(), ElementsAre("Click lblClick", "Click cmdGo", "MouseDown 1" + at,
+                                    "MouseDown 2" + at, "MouseDown 4" + at));
 }
 
 TEST_F(ContractTest, ComboBoxIndexIsTheEntryTheBoxShows) {
@@ -180,7 +122,7 @@ TEST_F(ContractTest, ComboBoxIndexIsTheEntryTheBoxShows) {
   EXPECT_EQ(p.cmbPick.ListIndex(), 1);
   EXPECT_EQ(d->Text(p, u"cmbPick"), u"二番");
   p.cmbPick.SetListIndex(2);
-  EXPECT_EQ(d->ListIndex(p, u"cmbPick"), 2);
+  EXPECT_EQ(d->Value(p, u"cmbPick"), 2);
   EXPECT_EQ(d->Text(p, u"cmbPick"), u"三番");
   p.cmbPick.SetText(u"手書き");  // a text of the program's chooses no entry
   EXPECT_EQ(p.cmbPick.ListIndex(), -1);
@@ -193,6 +135,55 @@ TEST_F(ContractTest, ComboBoxIndexIsTheEntryTheBoxShows) {
   EXPECT_EQ(p.cmbPick.List(-1), u"");
   EXPECT_THROW(platform::Control(p, u"cmbNone"), std::logic_error);
   EXPECT_THAT(Events(), ElementsAre("Click cmbPick", "Click cmbPick"));
+}
+
+// Every character code page 932 decodes to, each once, in lines of 64.
+std::u16string EveryCp932Character() {
+  std::string bytes;
+  for (int b = 0x20; b < 0x100; ++b)
+    if (b != 0x7F) bytes += static_cast<char>(b);
+  for (int lead = 0x81; lead <= 0xFC; ++lead)
+    for (int trail = 0x40; trail <= 0xFC; ++trail)
+      if (trail != 0x7F && (lead < 0xA0 || lead > 0xDF))
+        bytes += {static_cast<char>(lead), static_cast<char>(trail)};
+  std::u16string text;
+  int column = 0;
+  for (const char16_t c : platform::DecodeCp932(bytes)) {
+    if (c == platform::kReplacementMark) continue;  // not a character of the code page
+    text += c;
+    if (++column % 64 == 0) text += u"\r\n";
+  }
+  return text;
+}
+
+TEST_F(ContractTest, BoxesHoldEveryCharacterOfTheCodePageAndATenMegabyteMemoWhole) {
+  Probe& p = Open<Probe>();
+  const std::u16string every = EveryCp932Character();
+  ASSERT_GT(every.size(), 7000u);
+  p.txtMemo.SetText(every);
+  EXPECT_TRUE(d->Text(p, u"txtMemo") == every);
+  EXPECT_TRUE(p.txtMemo.Text() == every);
+
+  std::u16string memo;
+  while (memo.size() < 5'000'000)
+    memo += u"電話：山田様より折り返しのお電話をお願いします。0123\r\n";
+  p.txtMemo.SetText(memo);
+  EXPECT_EQ(d->Text(p, u"txtMemo").size(), memo.size());
+  d->Type(p, u"末");  // a box this long still takes typing
+  EXPECT_EQ(p.txtMemo.Text().size(), memo.size() + 1);
+}
+
+TEST_F(ContractTest, BoxesShowANulAsTheMarkKeepingTheRestAndReadBackWhatWasTypedOrSet) {
+  Probe& p = Open<Probe>();
+  d->Key(p, kVkTab);
+  d->Type(p, u"山田 様");
+  EXPECT_EQ(p.txtLine.Text(), u"山田 様");
+  p.txtMemo.SetText(std::u16string(u"前\0後\r\n次の行", 8));
+  p.txtLine.SetText(std::u16string(u"\0\0後", 3));
+  EXPECT_EQ(d->Text(p, u"txtMemo"), u"前\uFFFD後\r\n次の行");
+  EXPECT_EQ(d->Text(p, u"txtLine"), u"\uFFFD\uFFFD後");
+  p.lblPlain.SetCaption(u"2026/12/07 10:20:30");
+  EXPECT_EQ(d->Text(p, u"lblPlain"), u"2026/12/07 10:20:30");
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
-// The contract suite's driver for the Qt backend: keys and mouse through Qt's input path (the
-// real event loop), Japanese as the input method commits it, what is seen read from the widgets;
-// modal things answered from a timer while their loops run; pages kept as text by a device.
+// The Qt backend's driver: keys and mouse through Qt's event loop, Japanese as the input method
+// commits it; modal things answered from a timer while their loops run; pages kept as text.
 #include <QTest>
 #include <QtPrintSupport>
 #include <QtWidgets>
-#include <deque>
 #include <map>
 
 #include "contract/driver.h"
@@ -60,14 +58,6 @@ class Recorder final : public QObject {  // the shell's handler of the URL schem
   Q_INVOKABLE void open(const QUrl& url) { opened.push_back(FromQString(url.toString())); }
 };
 
-struct RunningClock final : Clock {  // the backend's clock, set off by offset
-  explicit RunningClock(const Clock& s) : system(s) {}
-  DateTime Now() const override { return system.Now().PlusMilliseconds(offset); }
-  std::u16string DateTimeText(const DateTime& t) const override { return system.DateTimeText(t); }
-  const Clock& system;
-  std::int64_t offset = 0;
-};
-
 QApplication& App() {
   static int argc = 1;
   static char name[] = "contract_tests_qt", *argv[] = {name, nullptr};
@@ -102,10 +92,9 @@ class QtDriver final : public Driver {
 
   Runtime& Rt() override { return rt_; }
 
-  void Key(Form& form, int vk, int shift) override {
-    // Shift, Ctrl, Alt are Qt's modifier bits 25-27; the key alone (characters come with Type).
-    const auto mods = Qt::KeyboardModifiers::fromInt((shift & (kShift | kCtrl | kAlt)) << 25);
-    QTest::sendKeyEvent(QTest::Click, Target(form), Qt::Key(QtKey(vk)), QString(), mods);
+  void Key(Form& form, int vk, bool shift) override {  // the key alone: characters come by Type
+    QTest::sendKeyEvent(QTest::Click, Target(form), Qt::Key(QtKey(vk)), QString(),
+                        shift ? Qt::ShiftModifier : Qt::NoModifier);
     Settle();
   }
   void Type(Form& form, std::u16string_view text) override {
@@ -152,11 +141,6 @@ class QtDriver final : public Driver {
     printAnswers_.emplace_back(answer, choice);
   }
   void AnswerPopupMenu(std::optional<std::u16string> i) override { menuAnswers_.push_back(i); }
-  void SetClock(const DateTime& t) override {
-    clock_.offset = t.ToMilliseconds() - backend_.GetClock().Now().ToMilliseconds();
-    rt_.UseClock(&clock_);
-  }
-  std::u16string AppDir() override { return rt_.AppPath(); }
 
   std::u16string Focus(Form& form) override {
     QWidget* focus = Window(form).Widget()->focusWidget();  // a control's widget, or inside it
@@ -168,27 +152,17 @@ class QtDriver final : public Driver {
     QWidget* w = Widget(form, control);
     return w ? ControlText(*w) : Window(form).GetText(form.Definition().Find(control));
   }
-  std::pair<int, int> Selection(Form& form, std::u16string_view control) override {
-    QWidget* w = Widget(form, control);
-    if (auto* line = qobject_cast<QLineEdit*>(w)) {
-      const int start = line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
-      return {start, start + line->selectionLength()};
-    }
-    const QTextCursor c = static_cast<QPlainTextEdit*>(w)->textCursor();
-    const auto crlf = [&](int pos) { return pos + c.document()->findBlock(pos).blockNumber(); };
-    return {crlf(c.selectionStart()), crlf(c.selectionEnd())};  // line breaks are CR LF there
-  }
-  int ListIndex(Form& form, std::u16string_view control) override {
-    return Window(form).GetListIndex(form.Definition().Find(control));
-  }
   int Value(Form& form, std::u16string_view control) override {
-    const auto* box = qobject_cast<QCheckBox*>(Widget(form, control));
+    QWidget* w = Widget(form, control);
+    if (qobject_cast<QComboBox*>(w))
+      return Window(form).GetListIndex(form.Definition().Find(control));
+    const auto* box = qobject_cast<QCheckBox*>(w);
     return box && box->isChecked() ? 1 : 0;
   }
   bool Visible(Form& form, std::u16string_view control) override {
     QWidget* w = Widget(form, control);
-    if (w) return w->isVisibleTo(Window(form).Widget());
-    return Window(form).GetControlVisible(form.Definition().Find(control));
+    return w ? w->isVisibleTo(Window(form).Widget())
+             : Window(form).GetControlVisible(form.Definition().Find(control));
   }
   bool WindowVisible(Form& form) override {
     return form.IsLoaded() && Window(form).Widget()->isVisible();
@@ -207,13 +181,6 @@ class QtDriver final : public Driver {
   QtWindow& Window(Form& form) { return static_cast<QtWindow&>(form.Peer()); }
   QWidget* Widget(Form& form, std::u16string_view control) {
     return Window(form).ControlWidget(form.Definition().Find(control));
-  }
-  template <class T>
-  static std::optional<T> Next(std::deque<T>& answers) {
-    if (answers.empty()) return std::nullopt;
-    T answer = std::move(answers.front());
-    answers.pop_front();
-    return answer;
   }
   QWidget* Target(Form& form) {
     QWidget* w = Window(form).Widget();
@@ -249,7 +216,6 @@ class QtDriver final : public Driver {
   testing::TempDir dir_;
   QtBackend backend_;
   Runtime rt_{backend_};
-  RunningClock clock_{backend_.GetClock()};
   PageRecorder pages_;
   Recorder shell_;
   QTimer answerer_;

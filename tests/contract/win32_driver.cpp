@@ -1,18 +1,15 @@
-// The contract suite's driver for the Windows backend: real windows, and the user's actions as
-// the messages Windows would post for them (key presses to the focused window, mouse presses
-// to the window under the pointer), delivered by the backend's own message loop with its
-// dialog keys.  What the user sees is read from the windows themselves.  The printer draws on
-// an enhanced metafile with its lines recorded; under Wine the shell's mail and web programs
-// are recorded too.
+// The Windows backend's driver: the user's actions as the messages Windows would post for them,
+// delivered by the backend's own loop; what is seen read from the windows.  Message boxes and
+// menus are answered from a thread timer inside their modal loops, the print dialog in place of
+// the system's; the printer draws on a metafile.  Under Wine the shell's programs are recorded.
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <memory>
+#include <fstream>
 
 #include "contract/driver.h"
-#include "contract/win32_modal.h"
-#include "contract/wine_browser_recorder.h"
 #include "platform/text.h"
 #include "platform/wide_text.h"
 #include "platform/win32/win32_backend.h"
@@ -22,75 +19,72 @@
 namespace pindle::contract {
 namespace {
 
-using platform::win32::Win32Backend;
 using platform::win32::Win32Window;
 
-// The printed lines, as the printer's document calls and line drawing report them.
-struct PrintLog {
-  std::vector<PrintedDocument> done;
-  std::optional<PrintedDocument> open;
-};
-PrintLog* g_print = nullptr;
-
-int WINAPI LogStartDoc(HDC, const DOCINFOW*) {
-  g_print->open.emplace();
-  return 1;
+std::wstring TextOf(HWND h) {
+  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(h)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(::GetWindowTextW(h, text.data(), int(text.size()))));
+  return text;
 }
-int WINAPI LogStartPage(HDC) {
-  g_print->open->pages.emplace_back();
-  return 1;
+std::wstring ClassOf(HWND h) {
+  wchar_t name[64] = {};
+  ::GetClassNameW(h, name, 64);
+  return name;
 }
-int WINAPI LogEndPage(HDC) {
-  return 1;
+HGLOBAL Global(const void* bytes, std::size_t size) {  // as the print dialog returns its choice
+  HGLOBAL handle = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+  std::memcpy(::GlobalLock(handle), bytes, size);
+  ::GlobalUnlock(handle);
+  return handle;
 }
-int WINAPI LogEndDoc(HDC) {
-  g_print->done.push_back(std::move(*g_print->open));
-  g_print->open.reset();
-  return 1;
-}
-int WINAPI LogAbortDoc(HDC) {
-  g_print->open.reset();
-  return 1;
-}
-BOOL WINAPI LogLine(HDC dc, int x, int y, LPCWSTR text, int length) {
-  g_print->open->pages.back().push_back(
-      platform::Narrow(std::wstring_view(text, static_cast<std::size_t>(length))));
-  return platform::win32::DrawLine(dc, x, y, text, length);
+void PostKey(HWND window, WPARAM vk) {
+  ::PostMessageW(window, WM_KEYDOWN, vk, 1);
+  ::PostMessageW(window, WM_KEYUP, vk, 0xC0000001);
 }
 
-bool UnderWine() {
-  return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
+class Win32Driver;
+Win32Driver* g_driver = nullptr;
 
 class Win32Driver final : public Driver {
  public:
   Win32Driver() {
-    g_print = &print_;
+    g_driver = this;
     rt_.UseAppPath(dir_.U16());
     backend_.GdiPrinter().UseDeviceContext(
-        metafile_, {LogStartDoc, LogStartPage, LogEndPage, LogEndDoc, LogAbortDoc, LogLine});
-    backend_.SystemPrintDialog().UseCalls(ModalAnswers::PrintDialogCalls());
-    if (UnderWine()) browsers_ = std::make_unique<WineBrowserRecorder>();
+        metafile_,
+        {[](HDC, const DOCINFOW*) { return g_driver->printing_.emplace(), 1; },
+         [](HDC) { return g_driver->printing_->pages.emplace_back(), 1; }, [](HDC) { return 1; },
+         [](HDC) {
+           g_driver->printed_.push_back(std::move(*g_driver->printing_));
+           return g_driver->printing_.reset(), 1;
+         },
+         [](HDC) { return g_driver->printing_.reset(), 1; },
+         [](HDC dc, int x, int y, LPCWSTR text, int n) {
+           g_driver->printing_->pages.back().push_back(
+               platform::Narrow(std::wstring_view(text, static_cast<std::size_t>(n))));
+           return platform::win32::DrawLine(dc, x, y, text, n);
+         }});
+    backend_.SystemPrintDialog().UseCalls({&AnswerPrintDlg, [] { return g_driver->printError_; }});
+    RecordShell();
   }
   ~Win32Driver() override {
     if (rt_.AnyLoaded() && !rt_.Ended()) rt_.RunEvent([this] { rt_.End(); });
     Pump();  // the loop's stop too: the next run starts with an empty queue
+    ::KillTimer(nullptr, timer_);
     ::DeleteEnhMetaFile(::CloseEnhMetaFile(metafile_));
-    g_print = nullptr;
+    for (const auto& [name, old] : savedLists_) old ? SetList(name, *old) : Unset(name);
+    if (shellKey_) ::RegCloseKey(shellKey_);
+    g_driver = nullptr;
   }
   Win32Driver(const Win32Driver&) = delete;
   Win32Driver& operator=(const Win32Driver&) = delete;
 
   platform::Runtime& Rt() override { return rt_; }
 
-  void Key(Form& form, int vk, int shift) override {
-    BYTE keys[256] = {}, saved[256] = {};
-    ::GetKeyboardState(saved);
-    std::memcpy(keys, saved, sizeof keys);
-    constexpr BYTE kDown = 0x80, kUp = 0;
-    keys[VK_SHIFT] = (shift & kShift) ? kDown : kUp;
-    keys[VK_CONTROL] = (shift & kCtrl) ? kDown : kUp;
-    keys[VK_MENU] = (shift & kAlt) ? kDown : kUp;
+  void Key(Form& form, int vk, bool shift) override {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = static_cast<BYTE>(shift ? 0x80 : 0);  // as the dialog keys read it
     ::SetKeyboardState(keys);
     const auto scan = static_cast<LPARAM>(::MapVirtualKeyW(static_cast<UINT>(vk), 0)) << 16;
     HWND target = Target(form);
@@ -100,7 +94,8 @@ class Win32Driver final : public Driver {
       ::PostMessageW(target, WM_KEYUP, static_cast<WPARAM>(vk), 1 | scan | 0xC0000000);
       Pump();
     }
-    ::SetKeyboardState(saved);
+    keys[VK_SHIFT] = 0;
+    ::SetKeyboardState(keys);
   }
   void Type(Form& form, std::u16string_view text) override {
     for (const char16_t c : text) ::PostMessageW(Target(form), WM_CHAR, c, 1);
@@ -110,31 +105,26 @@ class Win32Driver final : public Driver {
     Win32Window& w = Window(form);
     const int id = form.Definition().Find(control);
     const platform::ControlDef& c = form.Definition().controls.at(static_cast<std::size_t>(id));
-    if (HWND h = c.kind == platform::ControlKind::Label ? nullptr : w.ControlWindow(id)) {
-      RECT r;
-      ::GetClientRect(h, &r);
-      Click(h, button, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    } else {
-      const int container = c.container.empty() ? -1 : form.Definition().Find(c.container);
-      const RECT r = w.ControlRect(id);
-      Click(container < 0 ? w.Window() : w.ControlWindow(container), button, (r.left + r.right) / 2,
-            (r.top + r.bottom) / 2);
-    }
+    HWND h = c.kind == platform::ControlKind::Label ? nullptr : w.ControlWindow(id);
+    RECT r = w.ControlRect(id);  // a label is painted on its container
+    if (h) ::GetClientRect(h, &r);
+    if (!h)
+      h = c.container.empty() ? w.Window() : w.ControlWindow(form.Definition().Find(c.container));
+    Click(h, button, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
   }
   void PressSurface(Form& form, int button, int x, int y) override {
     Click(Window(form).Window(), button, x, y);
   }
   void Choose(Form& form, std::u16string_view control, int index) override {
     // A press on the box's arrow drops its list down; a press on the entry chooses it.
-    HWND combo = Window(form).ControlWindow(form.Definition().Find(control));
+    HWND combo = ControlWindow(form, control);
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
     ::GetComboBoxInfo(combo, &info);
-    Click(combo, 1, (info.rcButton.left + info.rcButton.right) / 2,
-          (info.rcButton.top + info.rcButton.bottom) / 2);
+    const RECT& arrow = info.rcButton;
+    Click(combo, 1, (arrow.left + arrow.right) / 2, (arrow.top + arrow.bottom) / 2);
     RECT item{};
-    ::SendMessageW(info.hwndList, LB_GETITEMRECT, static_cast<WPARAM>(index),
-                   reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(info.hwndList, LB_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(&item));
     const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
     ::PostMessageW(info.hwndList, WM_MOUSEMOVE, 0, at);
     ::PostMessageW(info.hwndList, WM_LBUTTONDOWN, MK_LBUTTON, at);
@@ -151,36 +141,29 @@ class Win32Driver final : public Driver {
     Pump();
   }
   bool RunUntil(const std::function<bool()>& done, int timeoutMs) override {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-      Pump();
-      if (done()) return true;
-      if (std::chrono::steady_clock::now() >= deadline) return false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (Pump(); !done(); Pump()) {
+      if (std::chrono::steady_clock::now() >= end) return false;
       ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+    return true;
   }
   void AnswerPrintDialog(PrintDialogAnswer answer, platform::PrintChoice choice) override {
-    modal_.NextPrintDialog(answer, choice);
+    printAnswers_.push_back({answer, choice});
   }
   void AnswerPopupMenu(std::optional<std::u16string> item) override {
-    std::optional<int> position;
-    // The item's place among the items that are not separators, in a loaded window's menu.
+    std::optional<int> position;  // among the items of a loaded window's menu that are not bars
     for (const Form* form : item ? rt_.LoadedForms() : std::vector<Form*>{}) {
       for (const auto& menu : form->Definition().menus) {
         int place = 0;
         for (const auto& entry : menu.items) {
           if (entry.name == *item) position = place;
-          if (!entry.IsSeparator()) ++place;
+          place += entry.IsSeparator() ? 0 : 1;
         }
       }
     }
-    modal_.NextMenu(position);
+    menuAnswers_.push_back(position);
   }
-  void SetClock(const platform::DateTime& t) override {
-    clock_ = std::make_unique<RunningClock>(t);
-    rt_.UseClock(clock_.get());
-  }
-  std::u16string AppDir() override { return dir_.U16(); }
 
   std::u16string Focus(Form& form) override {
     HWND focus = ::GetFocus();
@@ -193,29 +176,16 @@ class Win32Driver final : public Driver {
     return u"(elsewhere)";
   }
   std::u16string Text(Form& form, std::u16string_view control) override {
-    const int id = form.Definition().Find(control);
-    HWND h = Window(form).ControlWindow(id);
-    if (!h || form.Definition().controls[static_cast<std::size_t>(id)].kind ==
-                  platform::ControlKind::Label) {
-      return Window(form).GetText(id);  // painted on its window's surface
-    }
-    const auto length = static_cast<std::size_t>(::GetWindowTextLengthW(h));
-    std::wstring text(length + 1, L'\0');
-    text.resize(
-        static_cast<std::size_t>(::GetWindowTextW(h, text.data(), static_cast<int>(text.size()))));
-    return platform::Narrow(text);
-  }
-  std::pair<int, int> Selection(Form& form, std::u16string_view control) override {
-    DWORD start = 0, end = 0;
-    ::SendMessageW(ControlWindow(form, control), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                   reinterpret_cast<LPARAM>(&end));
-    return {static_cast<int>(start), static_cast<int>(end)};
-  }
-  int ListIndex(Form& form, std::u16string_view control) override {
-    return static_cast<int>(::SendMessageW(ControlWindow(form, control), CB_GETCURSEL, 0, 0));
+    HWND h = ControlWindow(form, control);
+    if (h && KindOf(form, control) != platform::ControlKind::Label)
+      return platform::Narrow(TextOf(h));
+    return Window(form).GetText(form.Definition().Find(control));  // painted on the surface
   }
   int Value(Form& form, std::u16string_view control) override {
-    return ::SendMessageW(ControlWindow(form, control), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+    HWND h = ControlWindow(form, control);
+    if (KindOf(form, control) == platform::ControlKind::ComboBox)
+      return static_cast<int>(::SendMessageW(h, CB_GETCURSEL, 0, 0));
+    return ::SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
   }
   bool Visible(Form& form, std::u16string_view control) override {
     const int id = form.Definition().Find(control);
@@ -225,93 +195,161 @@ class Win32Driver final : public Driver {
   bool WindowVisible(Form& form) override {
     return form.IsLoaded() && ::IsWindowVisible(Window(form).Window());
   }
-  bool LoopEnded() override {
-    Pump();
-    return quit_;
-  }
-  std::vector<SeenMessageBox> MessageBoxes() override { return modal_.MessageBoxes(); }
-  std::vector<PrintedDocument> Printed() override { return print_.done; }
+  bool LoopEnded() override { return Pump(), quit_; }
+  std::vector<SeenMessageBox> MessageBoxes() override { return boxes_; }
+  std::vector<PrintedDocument> Printed() override { return printed_; }
   std::vector<std::u16string> ShellOpened() override {
     std::vector<std::u16string> opened;
-    if (!browsers_) return opened;
-    for (const std::string& line : browsers_->Starts()) {
-      const auto open = line.find('['), close = line.rfind(']');
-      if (open != std::string::npos && close > open)
-        opened.push_back(platform::Utf8ToUtf16(line.substr(open + 1, close - open - 1)));
-    }
+    std::ifstream in(shellDir_.Path() / "starts.txt");
+    for (std::string line; std::getline(in, line);) opened.push_back(platform::Utf8ToUtf16(line));
     return opened;
   }
 
  private:
-  // The clock the driver sets: from the time given, running on with the real one.
-  class RunningClock final : public platform::Clock {
-   public:
-    explicit RunningClock(const platform::DateTime& t)
-        : start_(t), since_(std::chrono::steady_clock::now()) {}
-    platform::DateTime Now() const override {
-      const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-          std::chrono::steady_clock::now() - since_);
-      return start_.PlusMilliseconds(elapsed.count());
-    }
-    std::u16string DateTimeText(const platform::DateTime& t) const override {
-      return platform::DefaultDateTimeText(t);
-    }
-
-   private:
-    platform::DateTime start_;
-    std::chrono::steady_clock::time_point since_;
-  };
-
   static Win32Window& Window(Form& form) { return static_cast<Win32Window&>(form.Peer()); }
   static HWND ControlWindow(Form& form, std::u16string_view control) {
     return Window(form).ControlWindow(form.Definition().Find(control));
   }
   // Where the keyboard's messages go: the focused window when it is in form, or else form.
   static HWND Target(Form& form) {
-    HWND window = Window(form).Window();
-    HWND focus = ::GetFocus();
+    HWND window = Window(form).Window(), focus = ::GetFocus();
     return focus && (focus == window || ::IsChild(window, focus)) ? focus : window;
   }
-
   // A press and release of a mouse button at a client pixel of window.
   void Click(HWND window, int button, int x, int y) {
     const UINT down = button == 1 ? WM_LBUTTONDOWN : button == 2 ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
     const WPARAM held = button == 1 ? MK_LBUTTON : button == 2 ? MK_RBUTTON : MK_MBUTTON;
-    const LPARAM at = MAKELPARAM(x, y);
-    ::PostMessageW(window, WM_MOUSEMOVE, 0, at);
-    ::PostMessageW(window, down, held, at);
+    ::PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    ::PostMessageW(window, down, held, MAKELPARAM(x, y));
     Pump();
-    if (::IsWindow(window)) {
-      ::PostMessageW(window, down + 1, 0, at);  // the button's up message follows its down
-      Pump();
-    }
+    if (::IsWindow(window)) ::PostMessageW(window, down + 1, 0, MAKELPARAM(x, y)), Pump();
   }
   // Delivers everything queued, as the program's message loop does.
   void Pump() {
     MSG msg;
     for (int idle = 0; idle < 2;) {
       if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ++idle;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, idle == 1 ? 0 : 5, QS_ALLINPUT);
-        continue;
-      }
-      idle = 0;
-      if (msg.message == WM_QUIT) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, idle++ == 0 ? 0 : 5, QS_ALLINPUT);
+      } else if (idle = 0; msg.message == WM_QUIT) {
         quit_ = true;
       } else {
-        Win32Backend::Dispatch(msg);
+        platform::win32::Win32Backend::Dispatch(msg);
       }
     }
   }
 
-  testing::TempDir dir_;
-  PrintLog print_;
+  // From the thread timer: an open menu gets its answer (down to the item, then Enter), or
+  // none after a second; an open message box is read and answered OK.
+  static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
+    if (!g_driver) return;
+    std::vector<HWND> shown;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND h, LPARAM to) {
+          if (::IsWindowVisible(h)) reinterpret_cast<std::vector<HWND>*>(to)->push_back(h);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&shown));
+    Win32Driver& d = *g_driver;
+    for (HWND menu : shown) {
+      if (ClassOf(menu) != L"#32768") continue;
+      if (d.menuAnswers_.empty()) {
+        if (++d.menuTicks_ > 20) ::EndMenu();
+        return;
+      }
+      const std::optional<int> item = *Next(d.menuAnswers_);
+      d.menuTicks_ = 0;
+      if (!item) return void(::EndMenu());
+      for (int i = 0; i <= *item; ++i) PostKey(menu, VK_DOWN);
+      return PostKey(menu, VK_RETURN);
+    }
+    d.menuTicks_ = 0;
+    for (HWND box : shown) {
+      if (ClassOf(box) != L"#32770" || std::count(d.answered_.begin(), d.answered_.end(), box))
+        continue;
+      SeenMessageBox& seen =
+          d.boxes_.emplace_back(SeenMessageBox{{}, platform::kMbOk, platform::Narrow(TextOf(box))});
+      for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        if (ClassOf(c) != L"Static") continue;
+        if ((::GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
+          seen.prompt += platform::Narrow(TextOf(c));
+        } else if (::SendMessageW(c, STM_GETICON, 0, 0) ==
+                   reinterpret_cast<LRESULT>(::LoadIconW(nullptr, IDI_HAND))) {
+          seen.style = platform::kMbIconStop;
+        }
+      }
+      d.answered_.push_back(box);
+      ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+  }
+
+  // In place of the system's print dialog.
+  static BOOL WINAPI AnswerPrintDlg(LPPRINTDLGW pd) {
+    const auto next = Next(g_driver->printAnswers_)
+                          .value_or(std::pair{PrintDialogAnswer::Cancel, platform::PrintChoice{}});
+    g_driver->printError_ = next.first == PrintDialogAnswer::Fail ? PDERR_NODEFAULTPRN : 0;
+    if (next.first != PrintDialogAnswer::Ok) return FALSE;
+    DEVMODEW mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmFields = DM_COPIES | DM_ORIENTATION;
+    mode.dmCopies = next.second.copies;
+    mode.dmOrientation = static_cast<short>(
+        next.second.orientation == platform::kLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT);
+    pd->hDevMode = Global(&mode, sizeof mode);
+    constexpr WORD kAfter = sizeof(DEVNAMES) / sizeof(wchar_t);  // the names' offset
+    const struct {
+      DEVNAMES names;
+      wchar_t device[16];
+    } names{{kAfter, kAfter, kAfter, 0}, L"Contract"};
+    pd->hDevNames = Global(&names, sizeof names);
+    return TRUE;
+  }
+
+  // Under Wine, ShellExecute hands mail and web targets to winebrowser, which starts the first
+  // program of its Mailers or Browsers list (HKCU\Software\Wine\WineBrowser) with the target
+  // last: here a script that writes it to starts.txt.  The lists go back with the driver.
+  void RecordShell() {
+    using UnixName = char* (*)(const wchar_t*);
+    const auto unixName = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    char* name = unixName ? unixName(shellDir_.Path().wstring().c_str()) : nullptr;
+    if (!name) return;
+    const std::string dir = name;
+    ::HeapFree(::GetProcessHeap(), 0, name);
+    shellDir_.Write("record.sh",
+                    "for a; do t=\"$a\"; done\nprintf '%s\\n' \"$t\" >>'" + dir + "/starts.txt'\n");
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\WineBrowser", 0, nullptr, 0,
+                      KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &shellKey_, nullptr);
+    for (const wchar_t* list : {L"Browsers", L"Mailers"}) {
+      wchar_t old[2048];
+      DWORD size = sizeof old;
+      const bool had = ::RegGetValueW(shellKey_, nullptr, list, RRF_RT_REG_SZ, nullptr, old,
+                                      &size) == ERROR_SUCCESS;
+      savedLists_.emplace_back(list, had ? std::optional<std::wstring>(old) : std::nullopt);
+      SetList(list, L"/bin/sh \"" + std::wstring(dir.begin(), dir.end()) + L"/record.sh\"");
+    }
+  }
+  void SetList(const wchar_t* name, const std::wstring& value) {
+    ::RegSetValueExW(shellKey_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+  void Unset(const wchar_t* name) { ::RegDeleteValueW(shellKey_, name); }
+
+  testing::TempDir dir_, shellDir_;
+  std::vector<PrintedDocument> printed_;
+  std::optional<PrintedDocument> printing_;
   HDC metafile_ = ::CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
-  Win32Backend backend_{::GetModuleHandleW(nullptr)};
+  platform::win32::Win32Backend backend_{::GetModuleHandleW(nullptr)};
   platform::Runtime rt_{backend_};
-  ModalAnswers modal_;
-  std::unique_ptr<WineBrowserRecorder> browsers_;
-  std::unique_ptr<RunningClock> clock_;
+  UINT_PTR timer_ = ::SetTimer(nullptr, 0, 50, &OnTimer);
+  std::vector<SeenMessageBox> boxes_;
+  std::vector<HWND> answered_;
+  std::deque<std::optional<int>> menuAnswers_;
+  int menuTicks_ = 0;  // ticks an open menu without an answer has seen
+  std::deque<std::pair<PrintDialogAnswer, platform::PrintChoice>> printAnswers_;
+  DWORD printError_ = 0;
+  HKEY shellKey_ = nullptr;
+  std::vector<std::pair<const wchar_t*, std::optional<std::wstring>>> savedLists_;
   bool quit_ = false;
 };
 

@@ -1,39 +1,24 @@
-// Windows as the program sees them: load, show, unload and the end of the program, untrapped
-// errors and message boxes, timers, the pop-up menu, and messages from outside through a
-// window's procedure chain.
-#include <gmock/gmock.h>
-
+// What the program sees: windows loaded, shown and unloaded, End, errors and message boxes,
+// timers, the pop-up menu, messages from outside through the procedure chain, the shell; the
+// printer (pages, EndDoc, settings refused) and its dialog (the choice, cancel as 32755).
 #include <stdexcept>
 
 #include "contract/probe_forms.h"
-#include "platform/runtime_error.h"
+#include "platform/common_dialog.h"
 
 namespace pindle::contract {
 namespace {
 
-using platform::Hwnd;
-using platform::LParam;
-using platform::LResult;
 using platform::RuntimeError;
-using platform::WParam;
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
+using namespace platform::err;
 
-TEST_F(ContractTest, WindowLoadsOnFirstReferenceShowsAndUnloadsWithItsEventsInOrder) {
+TEST_F(ContractTest, WindowsLoadOnceShowAndUnloadInOrderAndTheProgramRunsWhileOneIsLoaded) {
   Probe& p = Open<Probe>();
+  Black& b = Open<Black>();
   EXPECT_TRUE(d->WindowVisible(p));
   EXPECT_EQ(&rt.Instance<Probe>(), &p);  // a loaded window is only brought forward
   p.Show();
-  rt.Unload<Probe>();
-  EXPECT_EQ(rt.IfLoaded<Probe>(), nullptr);
-  EXPECT_THAT(Events(), ElementsAre("QueryUnload 1", "Unload"));
-  EXPECT_TRUE(d->LoopEnded());
-  rt.Unload<Probe>();  // not loaded: nothing happens
-  EXPECT_EQ(Events().size(), 2u);
-}
-
-TEST_F(ContractTest, CloseBoxUnloadsFromTheControlMenuUnlessRefused) {
-  Probe& p = Open<Probe>();
+  EXPECT_THAT(rt.LoadedForms(), ::testing::UnorderedElementsAre(&p, &b));
   p.unloadAgain = true;  // an unload asked for while unloading is the same unload
   p.refuseUnload = true;
   d->CloseBox(p);
@@ -41,29 +26,40 @@ TEST_F(ContractTest, CloseBoxUnloadsFromTheControlMenuUnlessRefused) {
   p.refuseUnload = false;
   d->CloseBox(p);
   EXPECT_EQ(rt.IfLoaded<Probe>(), nullptr);
-  EXPECT_THAT(Events(), ElementsAre("QueryUnload 0", "QueryUnload 0", "Unload"));
-}
-
-TEST_F(ContractTest, ProgramRunsWhileAnyWindowIsLoadedAndEndStopsAtOnce) {
-  Probe& p = Open<Probe>();
-  Black& b = Open<Black>();
-  EXPECT_THAT(rt.LoadedForms(), ::testing::UnorderedElementsAre(&p, &b));
-  rt.Unload<Probe>();
   EXPECT_FALSE(d->LoopEnded());
   d->Press(b, u"cmdGo", 1);  // the other window works on
-  EXPECT_THAT(Events().back(), "Click cmdGo");
-  rt.RunEvent([&] { rt.End(); });
-  EXPECT_TRUE(d->LoopEnded());
+  rt.Unload<Black>();
   EXPECT_EQ(rt.IfLoaded<Black>(), nullptr);
-  EXPECT_EQ(Events().back(), "Click cmdGo");  // no unload events
+  EXPECT_TRUE(d->LoopEnded());
+  rt.Unload<Black>();  // not loaded: nothing happens
+  EXPECT_THAT(Events(), ElementsAre("QueryUnload 0", "QueryUnload 0", "Unload", "Click cmdGo",
+                                    "QueryUnload 1", "Unload"));
+}
+
+TEST_F(ContractTest, TrapsGoOnWithTheNextStepButNotPastEndWhichStopsAtOnce) {
+  Open<Probe>();
+  Open<Black>();
+  platform::ResumeNextTrap trap;
+  trap.Step([] { throw RuntimeError(kDiskFull, u"満杯"); });
+  EXPECT_EQ(trap.Number(), 61);
+  trap.Step([] { throw std::bad_alloc(); });
+  EXPECT_EQ(trap.Number(), 7);
+  trap.Step([] { throw std::runtime_error("broken"); });
+  EXPECT_EQ(trap.Number(), 51);
+  rt.RunEvent([&] {
+    trap.Step([&] { rt.End(); });
+    Probe::Log("trapped");
+  });
+  EXPECT_TRUE(d->LoopEnded());
+  EXPECT_TRUE(rt.LoadedForms().empty());
+  EXPECT_THAT(Events(), IsEmpty());  // neither unload events nor the step after End
+  EXPECT_THAT(d->MessageBoxes(), IsEmpty());
 }
 
 class FailingLoad : public ProbeBase {
  public:
   explicit FailingLoad(platform::Runtime& rt) : ProbeBase(rt, BlackDef()) {}
-  void Form_Load() override {
-    throw RuntimeError(platform::err::kFileNotFound, u"ファイルが見つかりません。");
-  }
+  void Form_Load() override { throw RuntimeError(kFileNotFound, u"ファイルが見つかりません。"); }
 };
 
 TEST_F(ContractTest, LastWindowFailingToLoadIsReportedAndEndsTheProgram) {
@@ -74,48 +70,23 @@ TEST_F(ContractTest, LastWindowFailingToLoadIsReportedAndEndsTheProgram) {
   EXPECT_EQ(d->MessageBoxes()[0].prompt, u"実行時エラー '53':\n\nファイルが見つかりません。");
 }
 
-TEST_F(ContractTest, UntrappedErrorEndsItsHandlerIsReportedAndTheProgramRunsOn) {
+TEST_F(ContractTest, UntrappedErrorsAndMessageBoxesShowPromptIconAndTitleAndTheProgramRunsOn) {
   Probe& p = Open<Probe>();
   rt.RunEvent([&] {
     p.txtLine.SetText(u"前");
-    throw RuntimeError(platform::err::kDiskFull, u"ディスクがいっぱいです。");
+    throw RuntimeError(kDiskFull, u"ディスクがいっぱいです。");
     p.txtLine.SetText(u"後");
   });
   EXPECT_EQ(d->Text(p, u"txtLine"), u"前");
-  ASSERT_EQ(d->MessageBoxes().size(), 1u);
-  const SeenMessageBox box = d->MessageBoxes()[0];
-  EXPECT_EQ(box.prompt, u"実行時エラー '61':\n\nディスクがいっぱいです。");
-  EXPECT_EQ(box.style, platform::kMbIconStop);
-  EXPECT_EQ(box.title, u"Pindle");
   d->Press(p, u"cmdOther", 1);
   EXPECT_THAT(Events(), ElementsAre("Click cmdOther"));
-}
-
-TEST_F(ContractTest, TrappedErrorsOfEveryKindGoOnWithTheNextStep) {
-  platform::ResumeNextTrap trap;
-  std::vector<int> numbers;
-  trap.Step([] { throw RuntimeError(platform::err::kDiskFull, u"満杯"); });
-  numbers.push_back(trap.Number());
-  trap.Step([] { throw std::bad_alloc(); });
-  numbers.push_back(trap.Number());
-  trap.Step([] { throw std::runtime_error("broken"); });
-  numbers.push_back(trap.Number());
-  EXPECT_EQ(numbers, (std::vector<int>{61, 7, 51}));
-  EXPECT_THROW(trap.Step([&] { rt.End(); }), platform::ProgramEnd);
-}
-
-TEST_F(ContractTest, MessageBoxesShowPromptIconAndTitleOrTheApplicationTitle) {
-  Open<Probe>();
   EXPECT_EQ(rt.MsgBox(u"一行目\n二行目", platform::kMbIconStop), platform::kIdOk);
   rt.MsgBox(u"本文", platform::kMbOk, u"題名");
-  const auto boxes = d->MessageBoxes();
-  ASSERT_EQ(boxes.size(), 2u);
-  EXPECT_EQ(boxes[0].prompt, u"一行目\n二行目");
-  EXPECT_EQ(boxes[0].style, platform::kMbIconStop);
-  EXPECT_EQ(boxes[0].title, u"Pindle");
-  EXPECT_EQ(boxes[1].prompt, u"本文");
-  EXPECT_EQ(boxes[1].style, platform::kMbOk);
-  EXPECT_EQ(boxes[1].title, u"題名");
+  EXPECT_THAT(d->MessageBoxes(),
+              ElementsAre(SeenMessageBox{u"実行時エラー '61':\n\nディスクがいっぱいです。",
+                                         platform::kMbIconStop, u"Pindle"},
+                          SeenMessageBox{u"一行目\n二行目", platform::kMbIconStop, u"Pindle"},
+                          SeenMessageBox{u"本文", platform::kMbOk, u"題名"}));
 }
 
 TEST_F(ContractTest, TimerTicksWhileEnabledAndNeverAfterItStopsOrItsWindowGoes) {
@@ -150,11 +121,11 @@ TEST_F(ContractTest, PopupMenuRunsTheChosenItemBeforeItReturns) {
 // A window procedure put in front of the runtime's, as the program hooks its host window.
 std::intptr_t g_previous = 0;
 std::vector<std::string> g_seen;
-LResult PINDLE_CALLBACK Hook(Hwnd hWnd, std::uint32_t uMsg, WParam wParam, LParam lParam) {
-  if (uMsg == platform::msg::kHotKey || uMsg == platform::msg::kMButtonDown) {
+platform::LResult PINDLE_CALLBACK Hook(platform::Hwnd hWnd, std::uint32_t uMsg,
+                                       platform::WParam wParam, platform::LParam lParam) {
+  if (uMsg == platform::msg::kHotKey || uMsg == platform::msg::kMButtonDown)
     g_seen.push_back(std::to_string(uMsg) + " " + std::to_string(wParam) + " " +
                      std::to_string(lParam));
-  }
   return platform::Runtime::Current().Os().CallWindowProcA(g_previous, hWnd, uMsg, wParam, lParam);
 }
 
@@ -170,23 +141,85 @@ TEST_F(ContractTest, MessagesFromOutsideGoThroughTheProcedureChainToTheRuntime) 
   const int x = static_cast<int>(platform::msg::kLButtonDblClk * rt.TwipsPerPixelX());
   EXPECT_THAT(g_seen, ElementsAre("519 1 515", "786 49317 7340033"));
   EXPECT_THAT(Events(), ElementsAre("MouseDown 4 " + std::to_string(x) + " 0"));
-  // Put back, the runtime's own procedure gets the messages alone.
-  os.SetWindowLongA(b.hWnd(), platform::kGwlWndProc, g_previous);
+  os.SetWindowLongA(b.hWnd(), platform::kGwlWndProc, g_previous);  // the runtime's alone again
   d->Post(b.hWnd(), platform::msg::kHotKey, 1, 0);
   EXPECT_EQ(g_seen.size(), 2u);
 }
 
 TEST_F(ContractTest, ShellIsAskedToOpenMailAndWebTargets) {
   Open<Probe>();
-  for (const auto* target : {u"mailto:pindle@example.jp", u"https://pindle.example.org/"}) {
-    EXPECT_GT(
-        rt.Os().ShellExecuteA(0, u"open", target, std::nullopt, std::nullopt, platform::kSwShow),
-        32);
-  }
+  const std::u16string mail = u"mailto:pindle@example.jp", web = u"https://pindle.example.org/";
+  for (const auto& target : {mail, web})
+    EXPECT_GT(rt.Os().ShellExecuteA(0, u"open", target, {}, {}, platform::kSwShow), 32);
   EXPECT_TRUE(d->RunUntil([&] { return d->ShellOpened().size() == 2; }, 10000));
-  EXPECT_THAT(
-      d->ShellOpened(),  // the shell may start both programs at once
-      ::testing::UnorderedElementsAre(u"mailto:pindle@example.jp", u"https://pindle.example.org/"));
+  // The shell may start both programs at once.
+  EXPECT_THAT(d->ShellOpened(), ::testing::UnorderedElementsAre(mail, web));
+  EXPECT_THAT(Events(), IsEmpty());
+}
+
+TEST_F(ContractTest, PrintedLinesArriveInOrderPageByPageAndOnlyEndDocSendsTheDocument) {
+  Open<Probe>();
+  auto& printer = rt.CurrentPrinter();
+  printer.EndDoc();  // no document open: nothing is sent
+  printer.SetScaleMode(platform::kScaleTwips);
+  printer.SetFontSize(12.0f);
+  printer.SetCurrentX(0);
+  printer.Print(u"電話応対メモ");
+  printer.Print(u"");
+  printer.Print(u"一行目\r\n二行目");
+  EXPECT_THAT(d->Printed(), IsEmpty());
+  printer.EndDoc();
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 150; ++i) printer.Print(lines.emplace_back(u"行" + platform::DecimalText(i)));
+  printer.EndDoc();
+  const auto printed = d->Printed();
+  ASSERT_EQ(printed.size(), 2u);
+  EXPECT_THAT(printed[0].pages,
+              ElementsAre(ElementsAre(u"電話応対メモ", u"", u"一行目", u"二行目")));
+  ASSERT_GE(printed[1].pages.size(), 2u);  // past the bottom margin, on the next page
+  std::vector<std::u16string> all;
+  for (const auto& page : printed[1].pages) {
+    EXPECT_FALSE(page.empty());
+    all.insert(all.end(), page.begin(), page.end());
+  }
+  EXPECT_EQ(all, lines);
+}
+
+TEST_F(ContractTest, SettingsNoPrinterCanTakeAreRefusedAndTheOthersKept) {
+  Open<Probe>();
+  auto& pr = rt.CurrentPrinter();
+  const int bad = kInvalidPropertyValue;
+  EXPECT_EQ(ErrorOf([&] { pr.SetScaleMode(0); }), bad);
+  EXPECT_EQ(ErrorOf([&] { pr.SetCopies(0); }), bad);
+  EXPECT_EQ(ErrorOf([&] { pr.SetOrientation(3); }), bad);
+  EXPECT_EQ(ErrorOf([&] { pr.SetCurrentX(-1.0f); }), bad);
+  EXPECT_EQ(ErrorOf([&] { pr.SetFontSize(0.0f); }), bad);
+  EXPECT_EQ(ErrorOf([&] { pr.SetFontSize(1000.0f); }), bad);
+  EXPECT_EQ(ErrorOf([&] { pr.SetScaleMode(platform::kScaleTwips); }), 0);
+  EXPECT_EQ(ErrorOf([&] { pr.SetCopies(1); }), 0);
+  EXPECT_EQ(ErrorOf([&] { pr.SetOrientation(platform::kLandscape); }), 0);
+  EXPECT_EQ(ErrorOf([&] { pr.SetCurrentX(0.0f); }), 0);
+  EXPECT_EQ(ErrorOf([&] { pr.SetFontSize(999.0f); }), 0);
+}
+
+TEST_F(ContractTest, PrintDialogGivesTheChoiceCancelIs32755AndOtherFailuresArePrinterErrors) {
+  Probe& p = Open<Probe>();
+  platform::CommonDialog dialog(p);
+  dialog.CancelError = true;
+  dialog.Flags = platform::kPdNoSelection | platform::kPdDisablePrintToFile;
+  d->AnswerPrintDialog(PrintDialogAnswer::Ok, {2, platform::kLandscape});
+  dialog.ShowPrinter();
+  EXPECT_EQ(dialog.Copies, 2);
+  EXPECT_EQ(dialog.Orientation, platform::kLandscape);
+  std::vector<int> errors;
+  for (const bool cancelError : {true, false}) {
+    dialog.CancelError = cancelError;
+    for (const auto answer : {PrintDialogAnswer::Cancel, PrintDialogAnswer::Fail}) {
+      d->AnswerPrintDialog(answer);
+      errors.push_back(ErrorOf([&] { dialog.ShowPrinter(); }));
+    }
+  }
+  EXPECT_THAT(errors, ElementsAre(kCancelSelected, kPrinterError, 0, kPrinterError));
   EXPECT_THAT(Events(), IsEmpty());
 }
 
