@@ -19,7 +19,8 @@
 namespace pindle::contract {
 namespace {
 
-using platform::win32::Win32Window;
+using namespace platform;
+using win32::Win32Window;
 
 std::wstring TextOf(HWND h) {
   std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(h)) + 1, L'\0');
@@ -42,29 +43,22 @@ void PostKey(HWND window, WPARAM vk) {
   ::PostMessageW(window, WM_KEYUP, vk, 0xC0000001);
 }
 
-class Win32Driver;
-Win32Driver* g_driver = nullptr;
-
 class Win32Driver final : public Driver {
  public:
   Win32Driver() {
-    g_driver = this;
+    current_ = this;
     rt_.UseAppPath(dir_.U16());
+    const auto done = [](HDC) { return 1; };  // a page's end, an abort: nothing to keep
     backend_.GdiPrinter().UseDeviceContext(
         metafile_,
-        {[](HDC, const DOCINFOW*) { return g_driver->printing_.emplace(), 1; },
-         [](HDC) { return g_driver->printing_->pages.emplace_back(), 1; }, [](HDC) { return 1; },
-         [](HDC) {
-           g_driver->printed_.push_back(std::move(*g_driver->printing_));
-           return g_driver->printing_.reset(), 1;
-         },
-         [](HDC) { return g_driver->printing_.reset(), 1; },
+        {[](HDC, const DOCINFOW*) { return current_->printing_ = {}, 1; },
+         [](HDC) { return current_->printing_.pages.emplace_back(), 1; }, done,
+         [](HDC) { return current_->printed_.push_back(std::move(current_->printing_)), 1; }, done,
          [](HDC dc, int x, int y, LPCWSTR text, int n) {
-           g_driver->printing_->pages.back().push_back(
-               platform::Narrow(std::wstring_view(text, static_cast<std::size_t>(n))));
-           return platform::win32::DrawLine(dc, x, y, text, n);
+           current_->printing_.pages.back().push_back(Narrow({text, std::size_t(n)}));
+           return win32::DrawLine(dc, x, y, text, n);
          }});
-    backend_.SystemPrintDialog().UseCalls({&AnswerPrintDlg, [] { return g_driver->printError_; }});
+    backend_.SystemPrintDialog().UseCalls({&AnswerPrintDlg, [] { return current_->printError_; }});
     RecordShell();
   }
   ~Win32Driver() override {
@@ -72,28 +66,21 @@ class Win32Driver final : public Driver {
     Pump();  // the loop's stop too: the next run starts with an empty queue
     ::KillTimer(nullptr, timer_);
     ::DeleteEnhMetaFile(::CloseEnhMetaFile(metafile_));
-    for (const auto& [name, old] : savedLists_) old ? SetList(name, *old) : Unset(name);
+    for (const auto& [name, old] : savedLists_)
+      old ? SetList(name, *old) : void(::RegDeleteValueW(shellKey_, name));
     if (shellKey_) ::RegCloseKey(shellKey_);
-    g_driver = nullptr;
+    current_ = nullptr;
   }
-  Win32Driver(const Win32Driver&) = delete;
-  Win32Driver& operator=(const Win32Driver&) = delete;
 
-  platform::Runtime& Rt() override { return rt_; }
+  Runtime& Rt() override { return rt_; }
 
   void Key(Form& form, int vk, bool shift) override {
     BYTE keys[256] = {};
     ::GetKeyboardState(keys);
     keys[VK_SHIFT] = static_cast<BYTE>(shift ? 0x80 : 0);  // as the dialog keys read it
     ::SetKeyboardState(keys);
-    const auto scan = static_cast<LPARAM>(::MapVirtualKeyW(static_cast<UINT>(vk), 0)) << 16;
-    HWND target = Target(form);
-    ::PostMessageW(target, WM_KEYDOWN, static_cast<WPARAM>(vk), 1 | scan);
-    Pump();  // the key may close the window, and its form with it
-    if (::IsWindow(target)) {
-      ::PostMessageW(target, WM_KEYUP, static_cast<WPARAM>(vk), 1 | scan | 0xC0000000);
-      Pump();
-    }
+    const LPARAM at = 1 | static_cast<LPARAM>(::MapVirtualKeyW(static_cast<UINT>(vk), 0)) << 16;
+    Stroke(Target(form), WM_KEYDOWN, WPARAM(vk), at, WPARAM(vk), at | 0xC0000000);
     keys[VK_SHIFT] = 0;
     ::SetKeyboardState(keys);
   }
@@ -104,41 +91,30 @@ class Win32Driver final : public Driver {
   void Press(Form& form, std::u16string_view control, int button) override {
     Win32Window& w = Window(form);
     const int id = form.Definition().Find(control);
-    const platform::ControlDef& c = form.Definition().controls.at(static_cast<std::size_t>(id));
-    HWND h = c.kind == platform::ControlKind::Label ? nullptr : w.ControlWindow(id);
+    const ControlDef& c = form.Definition().controls.at(static_cast<std::size_t>(id));
+    HWND h = c.kind == ControlKind::Label ? nullptr : w.ControlWindow(id);
     RECT r = w.ControlRect(id);  // a label is painted on its container
     if (h) ::GetClientRect(h, &r);
     if (!h)
       h = c.container.empty() ? w.Window() : w.ControlWindow(form.Definition().Find(c.container));
-    Click(h, button, (r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    Click(h, button, r);
   }
   void PressSurface(Form& form, int button, int x, int y) override {
-    Click(Window(form).Window(), button, x, y);
+    Click(Window(form).Window(), button, {x, y, x, y});
   }
   void Choose(Form& form, std::u16string_view control, int index) override {
     // A press on the box's arrow drops its list down; a press on the entry chooses it.
     HWND combo = ControlWindow(form, control);
-    COMBOBOXINFO info{};
-    info.cbSize = sizeof info;
+    COMBOBOXINFO info{.cbSize = sizeof info};
     ::GetComboBoxInfo(combo, &info);
-    const RECT& arrow = info.rcButton;
-    Click(combo, 1, (arrow.left + arrow.right) / 2, (arrow.top + arrow.bottom) / 2);
+    Click(combo, 1, info.rcButton);
     RECT item{};
     ::SendMessageW(info.hwndList, LB_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(&item));
-    const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
-    ::PostMessageW(info.hwndList, WM_MOUSEMOVE, 0, at);
-    ::PostMessageW(info.hwndList, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::PostMessageW(info.hwndList, WM_LBUTTONUP, 0, at);
-    Pump();
+    Click(info.hwndList, 1, item);
   }
-  void CloseBox(Form& form) override {
-    ::PostMessageW(Window(form).Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    Pump();
-  }
-  void Post(platform::Hwnd hWnd, std::uint32_t uMsg, platform::WParam wParam,
-            platform::LParam lParam) override {
-    ::PostMessageW(reinterpret_cast<HWND>(hWnd), uMsg, wParam, lParam);
-    Pump();
+  void CloseBox(Form& form) override { Post(form.hWnd(), WM_SYSCOMMAND, SC_CLOSE, 0); }
+  void Post(Hwnd h, std::uint32_t msg, WParam w, LParam l) override {
+    ::PostMessageW(reinterpret_cast<HWND>(h), msg, w, l), Pump();
   }
   bool RunUntil(const std::function<bool()>& done, int timeoutMs) override {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -148,42 +124,36 @@ class Win32Driver final : public Driver {
     }
     return true;
   }
-  void AnswerPrintDialog(PrintDialogAnswer answer, platform::PrintChoice choice) override {
+  void AnswerPrintDialog(PrintDialogAnswer answer, PrintChoice choice) override {
     printAnswers_.push_back({answer, choice});
   }
   void AnswerPopupMenu(std::optional<std::u16string> item) override {
     std::optional<int> position;  // among the items of a loaded window's menu that are not bars
-    for (const Form* form : item ? rt_.LoadedForms() : std::vector<Form*>{}) {
-      for (const auto& menu : form->Definition().menus) {
-        int place = 0;
-        for (const auto& entry : menu.items) {
+    for (const Form* form : item ? rt_.LoadedForms() : std::vector<Form*>{})
+      for (const auto& menu : form->Definition().menus)
+        for (int place = 0; const auto& entry : menu.items) {
           if (entry.name == *item) position = place;
           place += entry.IsSeparator() ? 0 : 1;
         }
-      }
-    }
     menuAnswers_.push_back(position);
   }
 
   std::u16string Focus(Form& form) override {
     HWND focus = ::GetFocus();
     if (focus == Window(form).Window()) return {};
-    const auto& controls = form.Definition().controls;
-    for (std::size_t i = 0; i < controls.size(); ++i) {
-      HWND h = Window(form).ControlWindow(static_cast<int>(i));
-      if (h && (h == focus || ::IsChild(h, focus))) return controls[i].name;
-    }
+    for (const auto& c : form.Definition().controls)
+      if (HWND h = ControlWindow(form, c.name); h && (h == focus || ::IsChild(h, focus)))
+        return c.name;
     return u"(elsewhere)";
   }
   std::u16string Text(Form& form, std::u16string_view control) override {
     HWND h = ControlWindow(form, control);
-    if (h && KindOf(form, control) != platform::ControlKind::Label)
-      return platform::Narrow(TextOf(h));
+    if (h && KindOf(form, control) != ControlKind::Label) return Narrow(TextOf(h));
     return Window(form).GetText(form.Definition().Find(control));  // painted on the surface
   }
   int Value(Form& form, std::u16string_view control) override {
     HWND h = ControlWindow(form, control);
-    if (KindOf(form, control) == platform::ControlKind::ComboBox)
+    if (KindOf(form, control) == ControlKind::ComboBox)
       return static_cast<int>(::SendMessageW(h, CB_GETCURSEL, 0, 0));
     return ::SendMessageW(h, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
   }
@@ -201,7 +171,7 @@ class Win32Driver final : public Driver {
   std::vector<std::u16string> ShellOpened() override {
     std::vector<std::u16string> opened;
     std::ifstream in(shellDir_.Path() / "starts.txt");
-    for (std::string line; std::getline(in, line);) opened.push_back(platform::Utf8ToUtf16(line));
+    for (std::string line; std::getline(in, line);) opened.push_back(Utf8ToUtf16(line));
     return opened;
   }
 
@@ -215,33 +185,38 @@ class Win32Driver final : public Driver {
     HWND window = Window(form).Window(), focus = ::GetFocus();
     return focus && (focus == window || ::IsChild(window, focus)) ? focus : window;
   }
-  // A press and release of a mouse button at a client pixel of window.
-  void Click(HWND window, int button, int x, int y) {
+  // A press and release of a mouse button at the middle of r, in window's client pixels.
+  void Click(HWND window, int button, const RECT& r) {
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     const UINT down = button == 1 ? WM_LBUTTONDOWN : button == 2 ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
-    const WPARAM held = button == 1 ? MK_LBUTTON : button == 2 ? MK_RBUTTON : MK_MBUTTON;
-    ::PostMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
-    ::PostMessageW(window, down, held, MAKELPARAM(x, y));
-    Pump();
-    if (::IsWindow(window)) ::PostMessageW(window, down + 1, 0, MAKELPARAM(x, y)), Pump();
+    ::PostMessageW(window, WM_MOUSEMOVE, 0, at);
+    Stroke(window, down,
+           button == 1   ? MK_LBUTTON
+           : button == 2 ? MK_RBUTTON
+                         : MK_MBUTTON,
+           at, 0, at);
+  }
+  // A key's or button's down message, then its up unless the down closed the window.
+  void Stroke(HWND h, UINT down, WPARAM w, LPARAM at, WPARAM upW, LPARAM upAt) {
+    ::PostMessageW(h, down, w, at), Pump();
+    if (::IsWindow(h)) ::PostMessageW(h, down + 1, upW, upAt), Pump();
   }
   // Delivers everything queued, as the program's message loop does.
   void Pump() {
     MSG msg;
-    for (int idle = 0; idle < 2;) {
-      if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    for (int idle = 0; idle < 2;)
+      if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, idle++ == 0 ? 0 : 5, QS_ALLINPUT);
-      } else if (idle = 0; msg.message == WM_QUIT) {
+      else if (idle = 0; msg.message == WM_QUIT)
         quit_ = true;
-      } else {
-        platform::win32::Win32Backend::Dispatch(msg);
-      }
-    }
+      else
+        win32::Win32Backend::Dispatch(msg);
   }
 
   // From the thread timer: an open menu gets its answer (down to the item, then Enter), or
   // none after a second; an open message box is read and answered OK.
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-    if (!g_driver) return;
+    if (!current_) return;
     std::vector<HWND> shown;
     ::EnumThreadWindows(
         ::GetCurrentThreadId(),
@@ -250,14 +225,11 @@ class Win32Driver final : public Driver {
           return TRUE;
         },
         reinterpret_cast<LPARAM>(&shown));
-    Win32Driver& d = *g_driver;
+    Win32Driver& d = *current_;
     for (HWND menu : shown) {
       if (ClassOf(menu) != L"#32768") continue;
-      if (d.menuAnswers_.empty()) {
-        if (++d.menuTicks_ > 20) ::EndMenu();
-        return;
-      }
-      const std::optional<int> item = *Next(d.menuAnswers_);
+      if (d.menuAnswers_.empty() && ++d.menuTicks_ <= 20) return;
+      const std::optional<int> item = Next(d.menuAnswers_).value_or(std::nullopt);
       d.menuTicks_ = 0;
       if (!item) return void(::EndMenu());
       for (int i = 0; i <= *item; ++i) PostKey(menu, VK_DOWN);
@@ -267,16 +239,14 @@ class Win32Driver final : public Driver {
     for (HWND box : shown) {
       if (ClassOf(box) != L"#32770" || std::count(d.answered_.begin(), d.answered_.end(), box))
         continue;
-      SeenMessageBox& seen =
-          d.boxes_.emplace_back(SeenMessageBox{{}, platform::kMbOk, platform::Narrow(TextOf(box))});
+      SeenMessageBox& seen = d.boxes_.emplace_back(SeenMessageBox{{}, kMbOk, Narrow(TextOf(box))});
       for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
         if (ClassOf(c) != L"Static") continue;
-        if ((::GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) {
-          seen.prompt += platform::Narrow(TextOf(c));
-        } else if (::SendMessageW(c, STM_GETICON, 0, 0) ==
-                   reinterpret_cast<LRESULT>(::LoadIconW(nullptr, IDI_HAND))) {
-          seen.style = platform::kMbIconStop;
-        }
+        if ((::GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+          seen.prompt += Narrow(TextOf(c));
+        else if (::SendMessageW(c, STM_GETICON, 0, 0) ==
+                 reinterpret_cast<LRESULT>(::LoadIconW(nullptr, IDI_HAND)))
+          seen.style = kMbIconStop;
       }
       d.answered_.push_back(box);
       ::PostMessageW(box, WM_COMMAND, IDOK, 0);
@@ -285,16 +255,16 @@ class Win32Driver final : public Driver {
 
   // In place of the system's print dialog.
   static BOOL WINAPI AnswerPrintDlg(LPPRINTDLGW pd) {
-    const auto next = Next(g_driver->printAnswers_)
-                          .value_or(std::pair{PrintDialogAnswer::Cancel, platform::PrintChoice{}});
-    g_driver->printError_ = next.first == PrintDialogAnswer::Fail ? PDERR_NODEFAULTPRN : 0;
+    const auto next =
+        Next(current_->printAnswers_).value_or(std::pair{PrintDialogAnswer::Cancel, PrintChoice{}});
+    current_->printError_ = next.first == PrintDialogAnswer::Fail ? PDERR_NODEFAULTPRN : 0;
     if (next.first != PrintDialogAnswer::Ok) return FALSE;
     DEVMODEW mode{};
     mode.dmSize = sizeof mode;
     mode.dmFields = DM_COPIES | DM_ORIENTATION;
     mode.dmCopies = next.second.copies;
     mode.dmOrientation = static_cast<short>(
-        next.second.orientation == platform::kLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT);
+        next.second.orientation == kLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT);
     pd->hDevMode = Global(&mode, sizeof mode);
     constexpr WORD kAfter = sizeof(DEVNAMES) / sizeof(wchar_t);  // the names' offset
     const struct {
@@ -333,20 +303,20 @@ class Win32Driver final : public Driver {
     ::RegSetValueExW(shellKey_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                      static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
   }
-  void Unset(const wchar_t* name) { ::RegDeleteValueW(shellKey_, name); }
 
   testing::TempDir dir_, shellDir_;
+  static inline Win32Driver* current_ = nullptr;  // the one driver, for the callbacks
   std::vector<PrintedDocument> printed_;
-  std::optional<PrintedDocument> printing_;
+  PrintedDocument printing_;
   HDC metafile_ = ::CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
-  platform::win32::Win32Backend backend_{::GetModuleHandleW(nullptr)};
-  platform::Runtime rt_{backend_};
+  win32::Win32Backend backend_{::GetModuleHandleW(nullptr)};
+  Runtime rt_{backend_};
   UINT_PTR timer_ = ::SetTimer(nullptr, 0, 50, &OnTimer);
   std::vector<SeenMessageBox> boxes_;
   std::vector<HWND> answered_;
   std::deque<std::optional<int>> menuAnswers_;
   int menuTicks_ = 0;  // ticks an open menu without an answer has seen
-  std::deque<std::pair<PrintDialogAnswer, platform::PrintChoice>> printAnswers_;
+  std::deque<std::pair<PrintDialogAnswer, PrintChoice>> printAnswers_;
   DWORD printError_ = 0;
   HKEY shellKey_ = nullptr;
   std::vector<std::pair<const wchar_t*, std::optional<std::wstring>>> savedLists_;

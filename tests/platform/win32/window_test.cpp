@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdlib>
 #include <cwchar>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -84,37 +85,20 @@ NONCLIENTMETRICSW Metrics(int dpi) {
   return metrics;
 }
 
-// The screen's device context with one font selected while it lives.
-class FontDc {
- public:
-  explicit FontDc(HFONT font) : font_(font) { previous_ = ::SelectObject(dc_, font); }
-  explicit FontDc(const LOGFONTW& font) : FontDc(::CreateFontIndirectW(&font)) { own_ = true; }
-  ~FontDc() {
-    ::SelectObject(dc_, previous_);
-    if (own_) ::DeleteObject(font_);
-    ::ReleaseDC(nullptr, dc_);
-  }
-  FontDc(const FontDc&) = delete;
-  FontDc& operator=(const FontDc&) = delete;
-
-  int Width(const std::wstring& text) const {
-    SIZE size{};
-    ::GetTextExtentPoint32W(dc_, text.c_str(), static_cast<int>(text.size()), &size);
-    return size.cx;
-  }
-  int MissingGlyphs(const std::wstring& text) const {
-    std::vector<WORD> glyphs(text.size());
-    ::GetGlyphIndicesW(dc_, text.c_str(), static_cast<int>(text.size()), glyphs.data(),
-                       GGI_MARK_NONEXISTING_GLYPHS);
-    return static_cast<int>(std::count(glyphs.begin(), glyphs.end(), WORD{0xFFFF}));
-  }
-
- private:
-  HDC dc_ = ::GetDC(nullptr);
-  HFONT font_;
-  HGDIOBJ previous_;
-  bool own_ = false;
-};
+// How a font draws text on the screen: its width in pixels, and the characters it has no glyph
+// for.
+std::pair<int, int> Measure(HFONT font, const std::wstring& text) {
+  const std::unique_ptr<HDC__, decltype([](HDC dc) { ::ReleaseDC(nullptr, dc); })> dc(
+      ::GetDC(nullptr));
+  const HGDIOBJ previous = ::SelectObject(dc.get(), font);
+  SIZE size{};
+  ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
+  std::vector<WORD> glyphs(text.size());
+  ::GetGlyphIndicesW(dc.get(), text.c_str(), static_cast<int>(text.size()), glyphs.data(),
+                     GGI_MARK_NONEXISTING_GLYPHS);
+  ::SelectObject(dc.get(), previous);
+  return {size.cx, static_cast<int>(std::count(glyphs.begin(), glyphs.end(), WORD{0xFFFF}))};
+}
 
 class Win32WindowTest : public ::testing::Test {
  protected:
@@ -202,7 +186,9 @@ TEST_F(Win32WindowTest, TheProgramsFontsDrawJapaneseAndTheAboutLabelsHoldTheirTe
     fonts.push_back(font);
   }
   for (const LOGFONTW& font : fonts) {
-    EXPECT_EQ(FontDc(font).MissingGlyphs(sample), 0) << font.lfFaceName;
+    const std::unique_ptr<HFONT__, decltype(&::DeleteObject)> made(::CreateFontIndirectW(&font),
+                                                                   &::DeleteObject);
+    EXPECT_EQ(Measure(made.get(), sample).second, 0) << font.lfFaceName;
   }
   // Every single-line label of the About window shows its whole text ("support@pindle.exam"
   // was once cut).
@@ -212,7 +198,7 @@ TEST_F(Win32WindowTest, TheProgramsFontsDrawJapaneseAndTheAboutLabelsHoldTheirTe
   for (int i = 0; i < static_cast<int>(controls.size()); ++i) {
     if (controls[i].kind != ControlKind::Label || controls[i].wordWrap) continue;
     const RECT r = about.ControlRect(i);
-    EXPECT_LE(FontDc(about.ControlFont(i)).Width(Wide(controls[i].text)), r.right - r.left)
+    EXPECT_LE(Measure(about.ControlFont(i), Wide(controls[i].text)).first, r.right - r.left)
         << Utf16ToUtf8(controls[i].name);
   }
 }
