@@ -12,6 +12,7 @@
 
 namespace pindle::contract {
 
+using platform::DateTime;
 using platform::Form;
 
 inline constexpr int kVkTab = 0x09, kVkReturn = 0x0D, kVkEscape = 0x1B, kVkSpace = 0x20,
@@ -51,10 +52,9 @@ class Driver {
   virtual void AnswerPopupMenu(std::optional<std::u16string> item) = 0;
 
   // The machine: the clock set to t runs on with the backend's; App.Path is a fresh directory.
-  void SetClock(const platform::DateTime& t) {
+  void SetClock(const DateTime& t) {
     Rt().UseClock(&clock_.emplace(Rt().GetBackend().GetClock(), t));
   }
-  std::u16string AppDir() { return Rt().AppPath(); }
 
   // What the user sees.
   virtual std::u16string Focus(Form& form) = 0;  // the control's name; empty: the window
@@ -70,12 +70,10 @@ class Driver {
 
  private:
   struct RunningClock final : platform::Clock {
-    RunningClock(const Clock& c, const platform::DateTime& t)
+    RunningClock(const Clock& c, const DateTime& t)
         : system(c), offset(t.ToMilliseconds() - c.Now().ToMilliseconds()) {}
-    platform::DateTime Now() const override { return system.Now().PlusMilliseconds(offset); }
-    std::u16string DateTimeText(const platform::DateTime& t) const override {
-      return system.DateTimeText(t);
-    }
+    DateTime Now() const override { return system.Now().PlusMilliseconds(offset); }
+    std::u16string DateTimeText(const DateTime& t) const override { return system.DateTimeText(t); }
     const Clock& system;
     std::int64_t offset;
   };
@@ -84,9 +82,8 @@ class Driver {
 
 template <class T>
 std::optional<T> Next(std::deque<T>& answers) {  // the first answer, taken
-  if (answers.empty()) return std::nullopt;
-  T answer = std::move(answers.front());
-  answers.pop_front();
+  std::optional<T> answer;
+  if (!answers.empty()) answer = std::move(answers.front()), answers.pop_front();
   return answer;
 }
 

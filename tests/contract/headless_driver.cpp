@@ -23,13 +23,10 @@ class HeadlessDriver final : public Driver {
   void PressSurface(Form& form, int button, int x, int y) override {
     W(form).PressSurface(button, x, y), Pump();
   }
-  void Choose(Form& form, std::u16string_view control, int index) override {
-    W(form).Choose(control, index);
-  }
+  void Choose(Form& form, std::u16string_view c, int index) override { W(form).Choose(c, index); }
   void CloseBox(Form& form) override { W(form).PressCloseBox(); }
-  void Post(platform::Hwnd hWnd, std::uint32_t uMsg, platform::WParam wParam,
-            platform::LParam lParam) override {
-    backend_.Machine().PostMessage(hWnd, uMsg, wParam, lParam), Pump();
+  void Post(platform::Hwnd h, std::uint32_t msg, platform::WParam w, platform::LParam l) override {
+    backend_.Machine().PostMessage(h, msg, w, l), Pump();
   }
   bool RunUntil(const std::function<bool()>& done, int timeoutMs) override {
     for (int waited = 0; !done(); waited += 10) {

@@ -2,6 +2,7 @@
 // presses on controls and on the surface, combo and check boxes as they show; text boxes hold
 // the program's text whole, a NUL (which no box can hold) shown as the replacement mark.
 #include <stdexcept>
+#include <tuple>
 
 #include "contract/probe_forms.h"
 #include "platform/cp932.h"
@@ -29,15 +30,9 @@ TEST_F(ContractTest, FocusStartsAtTheFirstShownControlAndTabGoesRoundInTabOrder)
 }
 
 // Where Enter, Esc and Space go, by window and focused control: the probe has a default and
-// a cancel button, the black window neither.
-struct KeyCase {
-  bool black;
-  const char16_t* focus;
-  int vk;
-  const char* click;      // the button the key presses, or nullptr
-  const char16_t* shows;  // what the focused control shows then
-};
-const KeyCase kKeyCases[] = {
+// a cancel button, the black window neither.  Each row: the window (black or not), the focused
+// control, the key, the button it presses (or nullptr) and what the control shows then.
+const std::tuple<bool, const char16_t*, int, const char*, const char16_t*> kKeyCases[] = {
     {false, u"txtLine", kVkReturn, "Click cmdOk", u""},
     {false, u"txtLine", kVkEscape, "Click cmdCancel", u""},
     {false, u"txtMemo", kVkReturn, nullptr, u"\r\n"},
@@ -53,16 +48,16 @@ const KeyCase kKeyCases[] = {
 };
 
 TEST_F(ContractTest, EnterAndEscGoToTheDefaultAndCancelButtonsOnlyWhereThereAreSome) {
-  for (const KeyCase& c : kKeyCases) {
-    SCOPED_TRACE(platform::Utf16ToUtf8(c.focus) + " key " + std::to_string(c.vk));
-    Form& f = c.black ? static_cast<Form&>(Open<Black>()) : static_cast<Form&>(Open<Probe>());
-    FocusOn(f, c.focus);
+  for (const auto& [black, focus, vk, click, shows] : kKeyCases) {
+    SCOPED_TRACE(platform::Utf16ToUtf8(focus) + " key " + std::to_string(vk));
+    Form& f = black ? static_cast<Form&>(Open<Black>()) : static_cast<Form&>(Open<Probe>());
+    FocusOn(f, focus);
     Events().clear();
-    d->Key(f, c.vk);
-    EXPECT_EQ(Events(), c.click ? std::vector<std::string>{c.click} : std::vector<std::string>{});
+    d->Key(f, vk);
+    EXPECT_EQ(Events(), click ? std::vector<std::string>{click} : std::vector<std::string>{});
     ASSERT_EQ(rt.LoadedForms(), std::vector<Form*>{&f});
     EXPECT_TRUE(d->WindowVisible(f));
-    EXPECT_EQ(d->Text(f, c.focus), c.shows);
+    EXPECT_EQ(d->Text(f, focus), shows);
     rt.UnloadForm(f, platform::kUnloadFromCode);
   }
 }
@@ -156,7 +151,7 @@ std::u16string EveryCp932Character() {
   return text;
 }
 
-TEST_F(ContractTest, BoxesHoldEveryCharacterOfTheCodePageAndATenMegabyteMemoWhole) {
+TEST_F(ContractTest, BoxesHoldWhatIsTypedOrSetWholeAndShowANulAsTheMark) {
   Probe& p = Open<Probe>();
   const std::u16string every = EveryCp932Character();
   ASSERT_GT(every.size(), 7000u);
@@ -171,10 +166,7 @@ TEST_F(ContractTest, BoxesHoldEveryCharacterOfTheCodePageAndATenMegabyteMemoWhol
   EXPECT_EQ(d->Text(p, u"txtMemo").size(), memo.size());
   d->Type(p, u"末");  // a box this long still takes typing
   EXPECT_EQ(p.txtMemo.Text().size(), memo.size() + 1);
-}
 
-TEST_F(ContractTest, BoxesShowANulAsTheMarkKeepingTheRestAndReadBackWhatWasTypedOrSet) {
-  Probe& p = Open<Probe>();
   d->Key(p, kVkTab);
   d->Type(p, u"山田 様");
   EXPECT_EQ(p.txtLine.Text(), u"山田 様");

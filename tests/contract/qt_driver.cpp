@@ -30,10 +30,8 @@ class PageRecorder final : public QPaintDevice, public QPaintEngine {
     PrintedDocument& doc = documents.emplace_back();
     for (const auto& page : pages) {
       auto& lines = doc.pages.emplace_back();
-      for (const auto& [slot, text] : page) {
-        lines.resize(static_cast<std::size_t>(slot));
-        lines.push_back(FromQString(text));
-      }
+      for (const auto& [slot, text] : page)
+        lines.resize(static_cast<std::size_t>(slot)), lines.push_back(FromQString(text));
     }
     return true;
   }
@@ -128,9 +126,8 @@ class QtDriver final : public Driver {
     Click(combo->view()->viewport(), 1, at);
   }
   void CloseBox(Form& form) override { Window(form).Widget()->close(), Settle(); }
-  void Post(Hwnd hWnd, std::uint32_t uMsg, WParam wParam, LParam lParam) override {
-    backend_.Machine().PostMessage(hWnd, uMsg, wParam, lParam);
-    Settle();
+  void Post(Hwnd h, std::uint32_t msg, WParam w, LParam l) override {
+    backend_.Machine().PostMessage(h, msg, w, l), Settle();
   }
   bool RunUntil(const std::function<bool()>& done, int timeoutMs) override {
     for (QDeadlineTimer end(timeoutMs); !done(); QApplication::processEvents({}, 5))
@@ -153,11 +150,10 @@ class QtDriver final : public Driver {
     return w ? ControlText(*w) : Window(form).GetText(form.Definition().Find(control));
   }
   int Value(Form& form, std::u16string_view control) override {
-    QWidget* w = Widget(form, control);
-    if (qobject_cast<QComboBox*>(w))
+    if (KindOf(form, control) == ControlKind::ComboBox)
       return Window(form).GetListIndex(form.Definition().Find(control));
-    const auto* box = qobject_cast<QCheckBox*>(w);
-    return box && box->isChecked() ? 1 : 0;
+    const auto* box = qobject_cast<QCheckBox*>(Widget(form, control));
+    return box && box->isChecked();
   }
   bool Visible(Form& form, std::u16string_view control) override {
     QWidget* w = Widget(form, control);

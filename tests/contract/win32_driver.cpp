@@ -105,7 +105,8 @@ class Win32Driver final : public Driver {
   void Choose(Form& form, std::u16string_view control, int index) override {
     // A press on the box's arrow drops its list down; a press on the entry chooses it.
     HWND combo = ControlWindow(form, control);
-    COMBOBOXINFO info{.cbSize = sizeof info};
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
     ::GetComboBoxInfo(combo, &info);
     Click(combo, 1, info.rcButton);
     RECT item{};

@@ -9,7 +9,7 @@
 namespace pindle::contract {
 namespace {
 
-using platform::RuntimeError;
+using namespace platform;
 using namespace platform::err;
 
 TEST_F(ContractTest, WindowsLoadOnceShowAndUnloadInOrderAndTheProgramRunsWhileOneIsLoaded) {
@@ -39,7 +39,7 @@ TEST_F(ContractTest, WindowsLoadOnceShowAndUnloadInOrderAndTheProgramRunsWhileOn
 TEST_F(ContractTest, TrapsGoOnWithTheNextStepButNotPastEndWhichStopsAtOnce) {
   Open<Probe>();
   Open<Black>();
-  platform::ResumeNextTrap trap;
+  ResumeNextTrap trap;
   trap.Step([] { throw RuntimeError(kDiskFull, u"満杯"); });
   EXPECT_EQ(trap.Number(), 61);
   trap.Step([] { throw std::bad_alloc(); });
@@ -58,7 +58,7 @@ TEST_F(ContractTest, TrapsGoOnWithTheNextStepButNotPastEndWhichStopsAtOnce) {
 
 class FailingLoad : public ProbeBase {
  public:
-  explicit FailingLoad(platform::Runtime& rt) : ProbeBase(rt, BlackDef()) {}
+  explicit FailingLoad(Runtime& rt) : ProbeBase(rt, BlackDef()) {}
   void Form_Load() override { throw RuntimeError(kFileNotFound, u"ファイルが見つかりません。"); }
 };
 
@@ -80,13 +80,13 @@ TEST_F(ContractTest, UntrappedErrorsAndMessageBoxesShowPromptIconAndTitleAndTheP
   EXPECT_EQ(d->Text(p, u"txtLine"), u"前");
   d->Press(p, u"cmdOther", 1);
   EXPECT_THAT(Events(), ElementsAre("Click cmdOther"));
-  EXPECT_EQ(rt.MsgBox(u"一行目\n二行目", platform::kMbIconStop), platform::kIdOk);
-  rt.MsgBox(u"本文", platform::kMbOk, u"題名");
+  EXPECT_EQ(rt.MsgBox(u"一行目\n二行目", kMbIconStop), kIdOk);
+  rt.MsgBox(u"本文", kMbOk, u"題名");
   EXPECT_THAT(d->MessageBoxes(),
               ElementsAre(SeenMessageBox{u"実行時エラー '61':\n\nディスクがいっぱいです。",
-                                         platform::kMbIconStop, u"Pindle"},
-                          SeenMessageBox{u"一行目\n二行目", platform::kMbIconStop, u"Pindle"},
-                          SeenMessageBox{u"本文", platform::kMbOk, u"題名"}));
+                                         kMbIconStop, u"Pindle"},
+                          SeenMessageBox{u"一行目\n二行目", kMbIconStop, u"Pindle"},
+                          SeenMessageBox{u"本文", kMbOk, u"題名"}));
 }
 
 TEST_F(ContractTest, TimerTicksWhileEnabledAndNeverAfterItStopsOrItsWindowGoes) {
@@ -121,28 +121,27 @@ TEST_F(ContractTest, PopupMenuRunsTheChosenItemBeforeItReturns) {
 // A window procedure put in front of the runtime's, as the program hooks its host window.
 std::intptr_t g_previous = 0;
 std::vector<std::string> g_seen;
-platform::LResult PINDLE_CALLBACK Hook(platform::Hwnd hWnd, std::uint32_t uMsg,
-                                       platform::WParam wParam, platform::LParam lParam) {
-  if (uMsg == platform::msg::kHotKey || uMsg == platform::msg::kMButtonDown)
+LResult PINDLE_CALLBACK Hook(Hwnd hWnd, std::uint32_t uMsg, WParam wParam, LParam lParam) {
+  if (uMsg == msg::kHotKey || uMsg == msg::kMButtonDown)
     g_seen.push_back(std::to_string(uMsg) + " " + std::to_string(wParam) + " " +
                      std::to_string(lParam));
-  return platform::Runtime::Current().Os().CallWindowProcA(g_previous, hWnd, uMsg, wParam, lParam);
+  return Runtime::Current().Os().CallWindowProcA(g_previous, hWnd, uMsg, wParam, lParam);
 }
 
 TEST_F(ContractTest, MessagesFromOutsideGoThroughTheProcedureChainToTheRuntime) {
   Black& b = Open<Black>();
   auto& os = rt.Os();
   g_seen.clear();
-  g_previous = os.SetWindowLongA(b.hWnd(), platform::kGwlWndProc, platform::ProcAddress(&Hook));
+  g_previous = os.SetWindowLongA(b.hWnd(), kGwlWndProc, ProcAddress(&Hook));
   ASSERT_NE(g_previous, 0);
   // The tray icon's callback: message 519 with the mouse message in lParam.
-  d->Post(b.hWnd(), platform::msg::kMButtonDown, 1, platform::msg::kLButtonDblClk);
-  d->Post(b.hWnd(), platform::msg::kHotKey, 0xC0A5, 0x00700001);
-  const int x = static_cast<int>(platform::msg::kLButtonDblClk * rt.TwipsPerPixelX());
+  d->Post(b.hWnd(), msg::kMButtonDown, 1, msg::kLButtonDblClk);
+  d->Post(b.hWnd(), msg::kHotKey, 0xC0A5, 0x00700001);
+  const int x = static_cast<int>(msg::kLButtonDblClk * rt.TwipsPerPixelX());
   EXPECT_THAT(g_seen, ElementsAre("519 1 515", "786 49317 7340033"));
   EXPECT_THAT(Events(), ElementsAre("MouseDown 4 " + std::to_string(x) + " 0"));
-  os.SetWindowLongA(b.hWnd(), platform::kGwlWndProc, g_previous);  // the runtime's alone again
-  d->Post(b.hWnd(), platform::msg::kHotKey, 1, 0);
+  os.SetWindowLongA(b.hWnd(), kGwlWndProc, g_previous);  // the runtime's alone again
+  d->Post(b.hWnd(), msg::kHotKey, 1, 0);
   EXPECT_EQ(g_seen.size(), 2u);
 }
 
@@ -150,7 +149,7 @@ TEST_F(ContractTest, ShellIsAskedToOpenMailAndWebTargets) {
   Open<Probe>();
   const std::u16string mail = u"mailto:pindle@example.jp", web = u"https://pindle.example.org/";
   for (const auto& target : {mail, web})
-    EXPECT_GT(rt.Os().ShellExecuteA(0, u"open", target, {}, {}, platform::kSwShow), 32);
+    EXPECT_GT(rt.Os().ShellExecuteA(0, u"open", target, {}, {}, kSwShow), 32);
   EXPECT_TRUE(d->RunUntil([&] { return d->ShellOpened().size() == 2; }, 10000));
   // The shell may start both programs at once.
   EXPECT_THAT(d->ShellOpened(), ::testing::UnorderedElementsAre(mail, web));
@@ -161,7 +160,7 @@ TEST_F(ContractTest, PrintedLinesArriveInOrderPageByPageAndOnlyEndDocSendsTheDoc
   Open<Probe>();
   auto& printer = rt.CurrentPrinter();
   printer.EndDoc();  // no document open: nothing is sent
-  printer.SetScaleMode(platform::kScaleTwips);
+  printer.SetScaleMode(kScaleTwips);
   printer.SetFontSize(12.0f);
   printer.SetCurrentX(0);
   printer.Print(u"電話応対メモ");
@@ -170,7 +169,7 @@ TEST_F(ContractTest, PrintedLinesArriveInOrderPageByPageAndOnlyEndDocSendsTheDoc
   EXPECT_THAT(d->Printed(), IsEmpty());
   printer.EndDoc();
   std::vector<std::u16string> lines;
-  for (int i = 0; i < 150; ++i) printer.Print(lines.emplace_back(u"行" + platform::DecimalText(i)));
+  for (int i = 0; i < 150; ++i) printer.Print(lines.emplace_back(u"行" + DecimalText(i)));
   printer.EndDoc();
   const auto printed = d->Printed();
   ASSERT_EQ(printed.size(), 2u);
@@ -195,22 +194,22 @@ TEST_F(ContractTest, SettingsNoPrinterCanTakeAreRefusedAndTheOthersKept) {
   EXPECT_EQ(ErrorOf([&] { pr.SetCurrentX(-1.0f); }), bad);
   EXPECT_EQ(ErrorOf([&] { pr.SetFontSize(0.0f); }), bad);
   EXPECT_EQ(ErrorOf([&] { pr.SetFontSize(1000.0f); }), bad);
-  EXPECT_EQ(ErrorOf([&] { pr.SetScaleMode(platform::kScaleTwips); }), 0);
+  EXPECT_EQ(ErrorOf([&] { pr.SetScaleMode(kScaleTwips); }), 0);
   EXPECT_EQ(ErrorOf([&] { pr.SetCopies(1); }), 0);
-  EXPECT_EQ(ErrorOf([&] { pr.SetOrientation(platform::kLandscape); }), 0);
+  EXPECT_EQ(ErrorOf([&] { pr.SetOrientation(kLandscape); }), 0);
   EXPECT_EQ(ErrorOf([&] { pr.SetCurrentX(0.0f); }), 0);
   EXPECT_EQ(ErrorOf([&] { pr.SetFontSize(999.0f); }), 0);
 }
 
 TEST_F(ContractTest, PrintDialogGivesTheChoiceCancelIs32755AndOtherFailuresArePrinterErrors) {
   Probe& p = Open<Probe>();
-  platform::CommonDialog dialog(p);
+  CommonDialog dialog(p);
   dialog.CancelError = true;
-  dialog.Flags = platform::kPdNoSelection | platform::kPdDisablePrintToFile;
-  d->AnswerPrintDialog(PrintDialogAnswer::Ok, {2, platform::kLandscape});
+  dialog.Flags = kPdNoSelection | kPdDisablePrintToFile;
+  d->AnswerPrintDialog(PrintDialogAnswer::Ok, {2, kLandscape});
   dialog.ShowPrinter();
   EXPECT_EQ(dialog.Copies, 2);
-  EXPECT_EQ(dialog.Orientation, platform::kLandscape);
+  EXPECT_EQ(dialog.Orientation, kLandscape);
   std::vector<int> errors;
   for (const bool cancelError : {true, false}) {
     dialog.CancelError = cancelError;

@@ -60,7 +60,7 @@ class ProgramTest : public ::testing::Test {
   static constexpr platform::DateTime kNow{2026, 12, 7, 10, 27, 30, 0};  // a Monday
   std::unique_ptr<contract::Driver> d = contract::MakeDriver();
   platform::Runtime& rt = d->Rt();
-  const std::filesystem::path dir{d->AppDir()};
+  const std::filesystem::path dir{rt.AppPath()};
 };
 
 TEST_F(ProgramTest, TheTrayAndTheHotkeysOpenEveryWindowAndEachDoesItsWork) {
