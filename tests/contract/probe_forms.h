@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 
 #include "contract/driver.h"
+#include "error_of.h"
 #include "platform/form.h"
 #include "platform/runtime_error.h"
 #include "platform/text.h"
@@ -22,15 +23,7 @@ inline void PrintTo(const SeenMessageBox& b, std::ostream* os) {
       << platform::Utf16ToUtf8(b.title);
 }
 
-// The number of the error fn fails with, or 0.
-inline int ErrorOf(const std::function<void()>& fn) {
-  try {
-    fn();
-  } catch (const platform::RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
+using testing::ErrorOf;
 
 class ProbeBase : public Form {
  public:

@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <memory>
 
 #if defined(_WIN32)
 #include <windows.h>
 #endif
 
+#include "error_of.h"
 #include "platform/runtime_error.h"
 #include "platform/text_file.h"
 #include "temp_dir.h"
@@ -20,20 +20,10 @@ namespace pindle::platform {
 namespace {
 
 using ::testing::ElementsAre;
+using testing::ErrorOf;
 using testing::Guarded;
 using testing::TempDir;
 namespace fs = std::filesystem;
-
-// The error number a step throws (with its text), or 0 when it returns.
-int ErrorOf(const std::function<void()>& step, std::u16string* text = nullptr) {
-  try {
-    step();
-  } catch (const RuntimeError& e) {
-    if (text) *text = e.Description();
-    return e.Number();
-  }
-  return 0;
-}
 
 #if defined(_WIN32)
 // Another program holding the file open with the given sharing, for as long as it lives.

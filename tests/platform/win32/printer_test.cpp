@@ -11,14 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/runtime_error.h"
+#include "error_of.h"
 #include "platform/text.h"
 #include "platform/win32/win32_printer.h"
 
 namespace pindle::testing {
 namespace {
 
-using platform::RuntimeError;
 using platform::win32::Win32Printer;
 using ::testing::ElementsAreArray;
 
@@ -51,16 +50,6 @@ constexpr platform::win32::DocumentCalls kRecorded{
                        font.lfHeight, font.lfCharSet});
       return static_cast<BOOL>(Record("text"));
     }};
-
-// What one Print raises (0: nothing).
-int Raised(Win32Printer& printer, const std::u16string& text) {
-  try {
-    printer.Print(text);
-  } catch (const RuntimeError& e) {
-    return e.Number();
-  }
-  return 0;
-}
 
 TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsLeftOpen) {
   std::u16string longMemo = u"1";
@@ -97,7 +86,7 @@ TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsL
     {
       Win32Printer printer;
       printer.UseDeviceContext(dc, kRecorded);
-      EXPECT_EQ(Raised(printer, c.text), c.raised);
+      EXPECT_EQ(ErrorOf([&] { printer.Print(c.text); }), c.raised);
       for (int i = 0; c.ended && i < 2; ++i) printer.EndDoc();
     }
     ::DeleteDC(dc);
@@ -144,7 +133,7 @@ TEST(Win32PrinterTest, APrinterThatDoesNotExistRaisesPrinterErrorAtEveryPrint) {
   printer.SetCopies(2);
   printer.SetOrientation(platform::kLandscape);
   for (int attempt = 1; attempt <= 2; ++attempt) {
-    EXPECT_EQ(Raised(printer, u"　"), 482) << "attempt " << attempt;
+    EXPECT_EQ(ErrorOf([&] { printer.Print(u"　"); }), 482) << "attempt " << attempt;
     EXPECT_NO_THROW(printer.EndDoc()) << "nothing is open";
   }
 }

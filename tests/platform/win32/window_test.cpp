@@ -1,6 +1,6 @@
 // The Windows backend with real windows: layout from twips at the window's DPI (the system's
 // LogPixels: 96, 120, 144 or 192, one run of win32_tests each, PINDLE_EXPECT_DPI) and again
-// after a DPI change, fonts made for that DPI with every Japanese glyph, colours, App.Path.
+// after a DPI change, fonts made for that DPI with every Japanese glyph, colours, COM.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -203,13 +203,8 @@ TEST_F(Win32WindowTest, TheProgramsFontsDrawJapaneseAndTheAboutLabelsHoldTheirTe
   }
 }
 
-TEST_F(Win32WindowTest, AppPathIsTheExecutablesFolderAndTheThreadAComApartment) {
-  wchar_t exe[MAX_PATH];
-  ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-  const std::u16string path = backend.AppPath();
-  EXPECT_EQ(std::wstring(path.begin(), path.end()),
-            std::wstring(exe).substr(0, std::wstring(exe).find_last_of(L'\\')));
-  // Shell handlers started for mailto: may need COM on the asking thread.
+// Shell handlers started for mailto: may need COM on the asking thread.
+TEST_F(Win32WindowTest, TheBackendsThreadIsAComApartment) {
   EXPECT_EQ(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_FALSE);
   ::CoUninitialize();  // gives back the use just taken
 }
