@@ -51,10 +51,15 @@ constexpr platform::win32::DocumentCalls kRecorded{
       return static_cast<BOOL>(Record("text"));
     }};
 
+// The document calls in order, one failing from its n-th use on.  A page that prints has its
+// lines, an empty one too, one step apart in the Japanese fixed-pitch font at the size set, as a
+// character height for this device.
 TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsLeftOpen) {
   std::u16string longMemo = u"1";
   for (int i = 2; i <= 150; ++i) longMemo += u"\r\n" + platform::DecimalText(i);
-  const std::vector<std::string> onePage = {"StartDoc", "StartPage", "text", "EndPage", "EndDoc"};
+  const std::vector<std::string> onePage = {"StartDoc", "StartPage", "text",  "text",
+                                            "text",     "EndPage",   "EndDoc"};
+  const float size = std::bit_cast<float>(0x41490FD8u);  // 12.566371 points
   struct Case {
     const char* failing;
     int at;
@@ -63,7 +68,7 @@ TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsL
     std::vector<std::string> first, last;  // the calls made, from the start and to the end
     bool ended = true;                     // EndDoc called before the printer goes
   } cases[] = {
-      {"", 0, u"一行目", 0, onePage, onePage},
+      {"", 0, u"一行目\r\n\r\n三行目", 0, onePage, onePage},
       // A document that never started is not ended.
       {"StartDoc", 1, u"一行目", 482, {"StartDoc"}, {"StartDoc"}},
       {"StartPage", 1, u"一行目", 482, {"StartDoc", "StartPage", "AbortDoc"}, {"AbortDoc"}},
@@ -80,49 +85,32 @@ TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsL
   for (const Case& c : cases) {
     SCOPED_TRACE(c.failing + std::string(" failing at ") + std::to_string(c.at));
     calls.clear();
+    drawn.clear();
     failing = c.failing;
     failAt = c.at;
     HDC dc = ::CreateCompatibleDC(nullptr);
     {
       Win32Printer printer;
       printer.UseDeviceContext(dc, kRecorded);
+      printer.SetFontSize(size);
       EXPECT_EQ(ErrorOf([&] { printer.Print(c.text); }), c.raised);
       for (int i = 0; c.ended && i < 2; ++i) printer.EndDoc();
     }
+    const LONG height = -std::lround(size * float(::GetDeviceCaps(dc, LOGPIXELSY)) / 72);
     ::DeleteDC(dc);
     ASSERT_GE(calls.size(), std::max(c.first.size(), c.last.size()));
     EXPECT_THAT(std::vector(calls.begin(), calls.begin() + c.first.size()),
                 ElementsAreArray(c.first));
     EXPECT_THAT(std::vector(calls.end() - c.last.size(), calls.end()), ElementsAreArray(c.last));
-  }
-}
-
-// The program's settings, then a line, an empty one and another: one step apart each, in the
-// Japanese fixed-pitch font at the size set, as a character height for this device.
-TEST(Win32PrinterTest, LinesAreDrawnOneStepApartInTheFontSetEmptyOnesKeepingTheirPlace) {
-  drawn.clear();
-  failing.clear();
-  HDC dc = ::CreateCompatibleDC(nullptr);
-  const float size = std::bit_cast<float>(0x41490FD8u);  // 12.566371 points
-  {
-    Win32Printer printer;
-    printer.UseDeviceContext(dc, kRecorded);
-    printer.SetScaleMode(platform::kScaleTwips);
-    printer.SetCurrentX(2.0f);
-    printer.SetFontSize(size);
-    for (const auto* line : {u"一行目", u"", u"三行目"}) printer.Print(line);
-    printer.EndDoc();
-  }
-  const LONG height = -std::lround(size * static_cast<float>(::GetDeviceCaps(dc, LOGPIXELSY)) / 72);
-  ::DeleteDC(dc);
-  ASSERT_EQ(drawn.size(), 3u);
-  EXPECT_EQ(drawn[1].text, L"");
-  EXPECT_GT(drawn[1].y - drawn[0].y, 0);
-  EXPECT_EQ(drawn[2].y - drawn[1].y, drawn[1].y - drawn[0].y);
-  for (const Drawn& d : drawn) {
-    EXPECT_EQ(d.face, L"ＭＳ ゴシック");
-    EXPECT_EQ(d.charset, SHIFTJIS_CHARSET);
-    EXPECT_EQ(d.height, height);
+    for (const Drawn& d : drawn) {
+      EXPECT_EQ(std::tuple(d.face, d.charset, d.height),
+                std::tuple(L"ＭＳ ゴシック", BYTE{SHIFTJIS_CHARSET}, height));
+    }
+    if (c.first == onePage) {
+      EXPECT_EQ(drawn[1].text, L"");
+      EXPECT_GT(drawn[1].y - drawn[0].y, 0);
+      EXPECT_EQ(drawn[2].y - drawn[1].y, drawn[1].y - drawn[0].y);
+    }
   }
 }
 
