@@ -1,6 +1,6 @@
 // The Windows backend with real windows: layout from twips at the window's DPI (the system's
 // LogPixels: 96, 120, 144 or 192, one run of win32_tests each, PINDLE_EXPECT_DPI) and again
-// after a DPI change, fonts made for that DPI with every Japanese glyph, colours, COM.
+// after a DPI change, fonts made for that DPI with every Japanese glyph, COM.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -155,21 +155,6 @@ TEST_F(Win32WindowTest, WindowsAreLaidOutFromTwipsAtTheDpiAndAgainWhenItChanges)
     // A control the definition gives no font gets the message font of the DPI.
     EXPECT_EQ(FontOf(ok).lfHeight, Metrics(dpi).lfMessageFont.lfHeight) << "at " << dpi;
   }
-}
-
-TEST_F(Win32WindowTest, QuickMemoIsBlackAndBorderlessWithItsBoxOnLightGrey) {
-  Win32Window& w = Peer<frmMain>();
-  HDC dc = ::CreateCompatibleDC(nullptr);
-  ::SendMessageW(w.Window(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-                 reinterpret_cast<LPARAM>(Control<frmMain>(u"Text1")));
-  EXPECT_EQ(::GetBkColor(dc), RGB(224, 224, 224));
-  HBITMAP bitmap = ::CreateBitmap(8, 8, 1, 32, nullptr);
-  HGDIOBJ old = ::SelectObject(dc, bitmap);
-  ::SendMessageW(w.Window(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-  EXPECT_EQ(::GetPixel(dc, 2, 2), RGB(0, 0, 0));
-  ::DeleteObject(::SelectObject(dc, old));
-  ::DeleteDC(dc);
-  EXPECT_FALSE(::GetWindowLongPtrW(w.Window(), GWL_STYLE) & WS_CAPTION);
 }
 
 // Under Wine this checks the prefix's font mapping (scripts/wine-env.sh).
