@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "platform/headless/headless_backend.h"
 #include "platform/runtime.h"
@@ -33,10 +34,9 @@ class HeadlessTest : public ::testing::Test {
     const auto& boxes = backend.MessageBoxes();
     if (i == std::size_t(-1)) i = boxes.size() - 1;
     if (i >= boxes.size()) return "(no message box)";
-    const auto& box = boxes[i];
-    EXPECT_EQ(box.style, platform::kMbIconStop);
-    EXPECT_EQ(box.title, title);
-    return platform::Utf16ToUtf8(box.prompt);
+    EXPECT_EQ(std::tie(boxes[i].style, boxes[i].title),
+              std::tuple(platform::kMbIconStop, std::u16string(title)));
+    return platform::Utf16ToUtf8(boxes[i].prompt);
   }
 
   TempDir dir;

