@@ -32,14 +32,12 @@ class TempDir {
     } while (!std::filesystem::create_directory(path_));
     std::filesystem::permissions(path_, std::filesystem::perms(0755));
   }
-  ~TempDir() {
+  ~TempDir() {  // write access back wherever a test took it away, then all goes
     std::error_code ec;
-    for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ec)) {
-      std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                   std::filesystem::perm_options::add, ec);
-    }
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
+    const auto add = std::filesystem::perm_options::add;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, add, ec);
+    for (auto& e : std::filesystem::recursive_directory_iterator(path_, ec))
+      std::filesystem::permissions(e.path(), std::filesystem::perms::owner_all, add, ec);
     std::filesystem::remove_all(path_, ec);
   }
   TempDir(const TempDir&) = delete;
@@ -62,12 +60,10 @@ class TempDir {
     std::ifstream in(path_ / name, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
-  // Names of everything in the directory, sorted.
-  std::vector<std::string> Entries() const {
+  std::vector<std::string> Entries() const {  // the names of everything in it, sorted
     std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(path_)) {
+    for (const auto& e : std::filesystem::directory_iterator(path_))
       names.push_back(e.path().filename().string());
-    }
     std::sort(names.begin(), names.end());
     return names;
   }

@@ -9,30 +9,20 @@
 namespace pindle::platform {
 namespace {
 
-struct Both {
-  std::string utf8;
-  std::u16string utf16;
-};
-const Both kValid[] = {
-    {"", u""},
-    {"A\x7F", u"A\x7F"},
-    {"\xC2\x80\xDF\xBF", u"\u0080\u07FF"},
-    {"\xE0\xA0\x80\xEF\xBF\xBD\xE3\x81\x82", u"\u0800\uFFFD\u3042"},
-    {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", u"\U00010000\U0010FFFF"},
-};
-
 TEST(Utf8Test, EveryLengthOfSequenceGoesBothWays) {
-  for (const Both& c : kValid) {
-    EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16) << c.utf8;
-    EXPECT_EQ(Utf16ToUtf8(c.utf16), c.utf8) << c.utf8;
+  for (const auto& [utf8, utf16] :
+       {std::pair<std::string, std::u16string>{"", u""},
+        {"A\x7F", u"A\x7F"},
+        {"\xC2\x80\xDF\xBF", u"\u0080\u07FF"},
+        {"\xE0\xA0\x80\xEF\xBF\xBD\xE3\x81\x82", u"\u0800\uFFFD\u3042"},
+        {"\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", u"\U00010000\U0010FFFF"}}) {
+    EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
+    EXPECT_EQ(Utf16ToUtf8(utf16), utf8) << utf8;
   }
 }
 
 TEST(Utf8Test, BrokenInputBecomesOneMarkPerBrokenSequence) {
-  const struct {
-    std::string utf8;
-    std::u16string utf16;
-  } cases[] = {
+  const std::pair<std::string, std::u16string> cases[] = {
       {"\x80x", u"\uFFFDx"},                          // a trail byte alone
       {"\xF8x", u"\uFFFDx"},                          // no lead byte at all
       {"\xC3", u"\uFFFD"},                            // cut short at the end
@@ -44,8 +34,8 @@ TEST(Utf8Test, BrokenInputBecomesOneMarkPerBrokenSequence) {
       {"\xED\xA0\x80\xED\xBF\xBF", u"\uFFFD\uFFFD"},  // surrogates are no characters
       {"\xF4\x90\x80\x80", u"\uFFFD"},                // past U+10FFFF
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(Utf8ToUtf16(c.utf8), c.utf16) << testing::PrintToString(c.utf8);
+  for (const auto& [utf8, utf16] : cases)
+    EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << testing::PrintToString(utf8);
   EXPECT_EQ(Utf16ToUtf8(u"\xD800x\xDC00"), "\xEF\xBF\xBDx\xEF\xBF\xBD");  // lone surrogates
   EXPECT_EQ(Utf16ToUtf8(u"\xDBFF\xE000"), "\xEF\xBF\xBD\xEE\x80\x80");    // no low one after it
   EXPECT_EQ(Utf16ToUtf8(u"\xDFFF"), "\xEF\xBF\xBD");
