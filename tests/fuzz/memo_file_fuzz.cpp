@@ -2,28 +2,20 @@
 // bytes when the file was lines ended by CR LF with each character as the encoder writes it
 // (code page 932 has several byte pairs for some characters and writes one of them back).  A
 // refused save is one of text that cannot be stored, and leaves every byte of the file.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "fuzz_check.h"
 #include "memo/memo_file.h"
 #include "platform/cp932.h"
 #include "platform/runtime_error.h"
-#include "platform/text.h"
+#include "temp_dir.h"
 
 using namespace pindle;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::u16string path = [] {  // in memory where there is a memory file system
-    std::string dir = std::filesystem::is_directory("/dev/shm") ? "/dev/shm/pindle-fuzz-XXXXXX"
-                                                                : "/tmp/pindle-fuzz-XXXXXX";
-    if (!::mkdtemp(dir.data())) std::abort();
-    return platform::Utf8ToUtf16(dir + "/memo.txt");
-  }();
+  static const testing::TempDir dir;  // TMPDIR=/dev/shm keeps it in memory
+  static const std::u16string path = dir.U16("memo.txt");
   auto bytes = [] { return platform::ReadFileIfExists(path).value_or(""); };
   const std::string original(reinterpret_cast<const char*>(data), size);
   platform::ReplaceFileContents(path, original);
