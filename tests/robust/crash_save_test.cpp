@@ -38,10 +38,7 @@ TEST(CrashSaveTest, KilledSaveLeavesTheOldOrTheNewFileWholeAndNoTemporaryFile) {
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 4; ++i)
     testing::ChildProcess([&] { return (ReplaceFileContents(memo, versions[i % 2]), 0); });
-  const long span = std::chrono::duration_cast<std::chrono::microseconds>(
-                        std::chrono::steady_clock::now() - start)
-                        .count() /
-                    4;
+  const long span = (std::chrono::steady_clock::now() - start) / std::chrono::microseconds(4);
 
   int current = 1;  // memo.txt holds versions[current]
   long killed = 0, keptOld = 0, cutBeforeRename = 0;
