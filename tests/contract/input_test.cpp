@@ -1,6 +1,4 @@
-// The keyboard and the mouse: focus and tab order, where Enter, Esc, Space and Tab go, mouse
-// presses on controls and on the surface, combo and check boxes as they show; text boxes hold
-// the program's text whole, a NUL (which no box can hold) shown as the replacement mark.
+// The keyboard and the mouse, and what the boxes show.
 #include <stdexcept>
 #include <tuple>
 

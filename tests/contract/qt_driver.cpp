@@ -1,5 +1,4 @@
-// The Qt backend's driver: keys and mouse through Qt's event loop, Japanese as the input method
-// commits it; modal things answered from a timer while their loops run; pages kept as text.
+// The Qt backend's driver: keys and mouse through Qt's event loop, Japanese as input methods do.
 #include <QTest>
 #include <QtPrintSupport>
 #include <QtWidgets>
@@ -186,6 +185,7 @@ class QtDriver final : public Driver {
   }
   void Settle() { QApplication::processEvents(); }
 
+  // From the timer, while a menu, a message box or the print dialog runs its own loop.
   void AnswerModal() {
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
       const std::optional<std::u16string> item = Next(menuAnswers_).value_or(std::nullopt);

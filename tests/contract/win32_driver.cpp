@@ -1,7 +1,5 @@
 // The Windows backend's driver: the user's actions as the messages Windows would post for them,
-// delivered by the backend's own loop; what is seen read from the windows.  Message boxes and
-// menus are answered from a thread timer inside their modal loops, the print dialog in place of
-// the system's; the printer draws on a metafile.  Under Wine the shell's programs are recorded.
+// delivered by the backend's own loop; what is seen read from the windows.
 #include <windows.h>
 
 #include <algorithm>

@@ -1,6 +1,4 @@
-// What the program sees: windows loaded, shown and unloaded, End, errors and message boxes,
-// timers, the pop-up menu, messages from outside through the procedure chain, the shell; the
-// printer (pages, EndDoc, settings refused) and its dialog (the choice, cancel as 32755).
+// Windows, errors, timers, menus, messages from outside, the shell, the printer and its dialog.
 #include <stdexcept>
 
 #include "contract/probe_forms.h"

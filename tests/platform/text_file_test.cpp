@@ -1,6 +1,5 @@
-// Files on disk, on Linux and under Windows alike: whole-file reads, the one-step replacement
-// and what it must refuse, and line splitting.  What makes a file unwritable or unreadable
-// differs (modes for an ordinary user here, attributes and sharing there); the outcome must not.
+// Files on disk: what makes one unwritable or unreadable differs between the systems (modes
+// here, attributes and sharing there); the outcome must not.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

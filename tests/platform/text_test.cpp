@@ -1,5 +1,4 @@
-// UTF-8 <-> UTF-16 at the program's edges: every length of sequence both ways, and bad input
-// turned into the mark, one per broken sequence, never read past its end.
+// UTF-8 <-> UTF-16 at the program's edges.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,6 +1,4 @@
-// The printer's document calls when the spooler or the printer fails: the calls are recorded in
-// place of a real printer's (a screen-sized memory DC draws), and one of them fails from its
-// n-th use on.
+// The printer's document calls, recorded in place of a real printer's (a memory DC draws).
 #include <windows.h>
 
 #include <gmock/gmock.h>

@@ -1,6 +1,5 @@
-// The Windows backend with real windows: layout from twips at the window's DPI (the system's
-// LogPixels: 96, 120, 144 or 192, one run of win32_tests each, PINDLE_EXPECT_DPI) and again
-// after a DPI change, fonts made for that DPI with every Japanese glyph, COM.
+// The Windows backend's real windows at the system's DPI (96, 120, 144 or 192: one run of
+// win32_tests each, PINDLE_EXPECT_DPI) and after a DPI change.
 #include <gtest/gtest.h>
 
 #include <windows.h>
