@@ -30,12 +30,6 @@ std::wstring ClassOf(HWND h) {
   ::GetClassNameW(h, name, 64);
   return name;
 }
-HGLOBAL Global(const void* bytes, std::size_t size) {  // as the print dialog returns its choice
-  HGLOBAL handle = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-  std::memcpy(::GlobalLock(handle), bytes, size);
-  ::GlobalUnlock(handle);
-  return handle;
-}
 void PostKey(HWND window, WPARAM vk) {
   ::PostMessageW(window, WM_KEYDOWN, vk, 1);
   ::PostMessageW(window, WM_KEYUP, vk, 0xC0000001);
@@ -252,7 +246,7 @@ class Win32Driver final : public Driver {
     }
   }
 
-  // In place of the system's print dialog.
+  // In place of the system's print dialog (the end-to-end script uses the real one).
   static BOOL WINAPI AnswerPrintDlg(LPPRINTDLGW pd) {
     const auto next =
         Next(current_->printAnswers_).value_or(std::pair{PrintDialogAnswer::Cancel, PrintChoice{}});
@@ -264,13 +258,9 @@ class Win32Driver final : public Driver {
     mode.dmCopies = next.second.copies;
     mode.dmOrientation = static_cast<short>(
         next.second.orientation == kLandscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT);
-    pd->hDevMode = Global(&mode, sizeof mode);
-    constexpr WORD kAfter = sizeof(DEVNAMES) / sizeof(wchar_t);  // the names' offset
-    const struct {
-      DEVNAMES names;
-      wchar_t device[16];
-    } names{{kAfter, kAfter, kAfter, 0}, L"Contract"};
-    pd->hDevNames = Global(&names, sizeof names);
+    pd->hDevMode = ::GlobalAlloc(GMEM_MOVEABLE, sizeof mode);  // no name: this driver prints
+    std::memcpy(::GlobalLock(pd->hDevMode), &mode, sizeof mode);
+    ::GlobalUnlock(pd->hDevMode);
     return TRUE;
   }
 

@@ -192,10 +192,8 @@ TEST_F(ContractTest, SettingsNoPrinterCanTakeAreRefusedAndTheOthersKept) {
   EXPECT_EQ(ErrorOf([&] { pr.SetCurrentX(-1.0f); }), bad);
   EXPECT_EQ(ErrorOf([&] { pr.SetFontSize(0.0f); }), bad);
   EXPECT_EQ(ErrorOf([&] { pr.SetFontSize(1000.0f); }), bad);
-  EXPECT_EQ(ErrorOf([&] { pr.SetScaleMode(kScaleTwips); }), 0);
   EXPECT_EQ(ErrorOf([&] { pr.SetCopies(1); }), 0);
   EXPECT_EQ(ErrorOf([&] { pr.SetOrientation(kLandscape); }), 0);
-  EXPECT_EQ(ErrorOf([&] { pr.SetCurrentX(0.0f); }), 0);
   EXPECT_EQ(ErrorOf([&] { pr.SetFontSize(999.0f); }), 0);
 }
 

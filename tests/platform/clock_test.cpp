@@ -9,16 +9,14 @@
 namespace pindle::platform {
 namespace {
 
-TEST(ClockTest, WeekdayCountsFromSunday) {
+// Weekdays count from Sunday as 1; milliseconds cross midnight, months, leap years and 1970.
+TEST(ClockTest, WeekdaysAndMillisecondArithmetic) {
   EXPECT_EQ(Weekday({2026, 12, 6}), 1);   // Sunday
   EXPECT_EQ(Weekday({2026, 12, 7}), 2);   // Monday
   EXPECT_EQ(Weekday({2026, 12, 12}), 7);  // Saturday
   EXPECT_EQ(Weekday({2000, 2, 29}), 3);   // a leap day, Tuesday
   EXPECT_EQ(Weekday({1970, 1, 1}), 5);    // Thursday
   EXPECT_EQ(Weekday({1969, 12, 31}), 4);  // before the epoch
-}
-
-TEST(ClockTest, MillisecondArithmeticCrossesMidnightMonthsAndLeapYears) {
   const DateTime beforeMidnight{2026, 12, 31, 23, 59, 59, 950};
   EXPECT_EQ(beforeMidnight.PlusMilliseconds(100), (DateTime{2027, 1, 1, 0, 0, 0, 50}));
   EXPECT_EQ((DateTime{2028, 2, 28, 12, 0, 0, 0}).PlusMilliseconds(86'400'000),

@@ -69,35 +69,31 @@ TEST(TextFileTest, ReadsAndReplacesTheBytesExactlyLeavingNoTemporaryFile) {
   EXPECT_EQ(ReadFileIfExists(wide), "wide");
 }
 
-TEST(TextFileTest, AFolderOrAMissingFolderIsRefusedAndNothingChanges) {
+// A folder in the file's place, a missing folder, a write-protected file.
+TEST(TextFileTest, RefusedWritesChangeNothingAndNameTheFile) {
   TempDir dir;
   fs::create_directory(dir.Path() / "memo.txt");
   dir.Write("memo.txt/inside", "x");
+  dir.Write("kept.txt", "keep\r\n");
+  WriteProtect(dir.Path() / "kept.txt");
   EXPECT_EQ(ErrorOf([&] { ReadFileIfExists(dir.U16("memo.txt")); }), err::kPathFileAccess);
   EXPECT_EQ(ErrorOf([&] { ReplaceFileContents(dir.U16("memo.txt"), "new"); }),
             err::kPathFileAccess);
   EXPECT_EQ(ErrorOf([&] { ReplaceFileContents(dir.U16("no/such/m.txt"), "x"); }),
             err::kFileNotFound);
-  EXPECT_EQ(dir.Read("memo.txt/inside"), "x");
-  EXPECT_THAT(dir.Entries(), ElementsAre("memo.txt"));
-}
-
-TEST(TextFileTest, AWriteProtectedFileIsRefusedByNameAndKept) {
-  TempDir dir;
-  dir.Write("memo.txt", "keep\r\n");
-  WriteProtect(dir.Path() / "memo.txt");
   EXPECT_EQ(
-      Guarded([&] { return ErrorOf([&] { ReplaceFileContents(dir.U16("memo.txt"), "n"); }); }),
+      Guarded([&] { return ErrorOf([&] { ReplaceFileContents(dir.U16("kept.txt"), "n"); }); }),
       err::kPermissionDenied);
-  EXPECT_EQ(dir.Read("memo.txt"), "keep\r\n");
-  EXPECT_THAT(dir.Entries(), ElementsAre("memo.txt"));
+  EXPECT_EQ(dir.Read("memo.txt/inside"), "x");
+  EXPECT_EQ(dir.Read("kept.txt"), "keep\r\n");
+  EXPECT_THAT(dir.Entries(), ElementsAre("kept.txt", "memo.txt"));
 #if defined(_WIN32)
   std::u16string text;
-  ErrorOf([&] { ReplaceFileContents(dir.U16("memo.txt"), "n"); }, &text);
-  EXPECT_NE(text.find(dir.U16("memo.txt")), std::u16string::npos);
+  ErrorOf([&] { ReplaceFileContents(dir.U16("kept.txt"), "n"); }, &text);
+  EXPECT_NE(text.find(dir.U16("kept.txt")), std::u16string::npos);
   EXPECT_NE(text.find(u"書き込み禁止"), std::u16string::npos);
-  EXPECT_TRUE(::GetFileAttributesW((dir.Path() / "memo.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
-  ::SetFileAttributesW((dir.Path() / "memo.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_TRUE(::GetFileAttributesW((dir.Path() / "kept.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+  ::SetFileAttributesW((dir.Path() / "kept.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 #endif
 }
 

@@ -8,7 +8,7 @@
 namespace pindle::platform {
 namespace {
 
-TEST(Utf8Test, EveryLengthOfSequenceGoesBothWays) {
+TEST(Utf8Test, EveryLengthOfSequenceGoesBothWaysAndBrokenInputBecomesTheMark) {
   for (const auto& [utf8, utf16] :
        {std::pair<std::string, std::u16string>{"", u""},
         {"A\x7F", u"A\x7F"},
@@ -18,9 +18,7 @@ TEST(Utf8Test, EveryLengthOfSequenceGoesBothWays) {
     EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
     EXPECT_EQ(Utf16ToUtf8(utf16), utf8) << utf8;
   }
-}
-
-TEST(Utf8Test, BrokenInputBecomesOneMarkPerBrokenSequence) {
+  // Broken input becomes one mark per broken sequence, never read past its end.
   const std::pair<std::string, std::u16string> cases[] = {
       {"\x80x", u"\uFFFDx"},                          // a trail byte alone
       {"\xF8x", u"\uFFFDx"},                          // no lead byte at all
@@ -39,11 +37,6 @@ TEST(Utf8Test, BrokenInputBecomesOneMarkPerBrokenSequence) {
   EXPECT_EQ(Utf16ToUtf8(u"\xDBFF\xE000"), "\xEF\xBF\xBD\xEE\x80\x80");    // no low one after it
   EXPECT_EQ(Utf16ToUtf8(u"\xDFFF"), "\xEF\xBF\xBD");
   EXPECT_EQ(Utf16ToUtf8(std::u16string_view(u"\xD83D\xDE00", 1)), "\xEF\xBF\xBD");
-}
-
-TEST(DecimalTextTest, DigitsWithoutPadding) {
-  EXPECT_EQ(DecimalText(0), u"0");
-  EXPECT_EQ(DecimalText(-16219), u"-16219");
 }
 
 }  // namespace

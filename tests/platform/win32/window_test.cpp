@@ -75,13 +75,6 @@ LOGFONTW FontOf(HWND window) {
                &font);
   return font;
 }
-NONCLIENTMETRICSW Metrics(int dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  ::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
-                               static_cast<UINT>(dpi));
-  return metrics;
-}
 
 // How a font draws text on the screen: its width in pixels, and the characters it has no glyph
 // for.
@@ -150,8 +143,10 @@ TEST_F(Win32WindowTest, WindowsAreLaidOutFromTwipsAtTheDpiAndAgainWhenItChanges)
     EXPECT_EQ(ChildRect(ok), expected.editorOk) << "at " << dpi;
     EXPECT_EQ(FontOf(text1).lfHeight, expected.fontHeight9pt) << "at " << dpi;
     EXPECT_STREQ(FontOf(text1).lfFaceName, L"ＭＳ ゴシック");
-    // A control the definition gives no font gets the message font of the DPI.
-    EXPECT_EQ(FontOf(ok).lfHeight, Metrics(dpi).lfMessageFont.lfHeight) << "at " << dpi;
+    NONCLIENTMETRICSW metrics{};  // a control given no font has the message font of the DPI
+    metrics.cbSize = sizeof metrics;
+    ::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, UINT(dpi));
+    EXPECT_EQ(FontOf(ok).lfHeight, metrics.lfMessageFont.lfHeight) << "at " << dpi;
   }
 }
 
