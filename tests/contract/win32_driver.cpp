@@ -63,6 +63,8 @@ class Win32Driver final : public Driver {
     if (shellKey_) ::RegCloseKey(shellKey_);
     current_ = nullptr;
   }
+  Win32Driver(const Win32Driver&) = delete;
+  Win32Driver& operator=(const Win32Driver&) = delete;
 
   Runtime& Rt() override { return rt_; }
 
