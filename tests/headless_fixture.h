@@ -29,13 +29,13 @@ class HeadlessTest : public ::testing::Test {
     rt.Show<F>();
     return Window(rt.Instance<F>().Definition().name);
   }
-  // Message box i (the last by default), a stop box with this title: its prompt in UTF-8.
-  std::string StopBox(std::size_t i = -1, std::u16string_view title = u"Pindle") {
+  // Message box i (the last by default), a stop box titled Pindle: its prompt in UTF-8.
+  std::string StopBox(std::size_t i = -1) {
     const auto& boxes = backend.MessageBoxes();
     if (i == std::size_t(-1)) i = boxes.size() - 1;
     if (i >= boxes.size()) return "(no message box)";
     EXPECT_EQ(std::tie(boxes[i].style, boxes[i].title),
-              std::tuple(platform::kMbIconStop, std::u16string(title)));
+              std::tuple(platform::kMbIconStop, std::u16string(u"Pindle")));
     return platform::Utf16ToUtf8(boxes[i].prompt);
   }
 

@@ -82,8 +82,9 @@ class Driver {
 
 template <class T>
 std::optional<T> Next(std::deque<T>& answers) {  // the first answer, taken
-  std::optional<T> answer;
-  if (!answers.empty()) answer = std::move(answers.front()), answers.pop_front();
+  if (answers.empty()) return std::nullopt;
+  std::optional<T> answer = std::move(answers.front());
+  answers.pop_front();
   return answer;
 }
 

@@ -193,19 +193,23 @@ class Win32Driver final : public Driver {
   }
   // A key's or button's down message, then its up unless the down closed the window.
   void Stroke(HWND h, UINT down, WPARAM w, LPARAM at, WPARAM upW, LPARAM upAt) {
-    ::PostMessageW(h, down, w, at), Pump();
-    if (::IsWindow(h)) ::PostMessageW(h, down + 1, upW, upAt), Pump();
+    ::PostMessageW(h, down, w, at);
+    Pump();
+    if (!::IsWindow(h)) return;
+    ::PostMessageW(h, down + 1, upW, upAt);
+    Pump();
   }
-  // Delivers everything queued, as the program's message loop does.
-  void Pump() {
+  void Pump() {  // delivers everything queued, as the program's message loop does
     MSG msg;
-    for (int idle = 0; idle < 2;)
-      if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    for (int idle = 0; idle < 2;) {  // two looks at an empty queue, the second after 5 ms
+      if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, idle++ == 0 ? 0 : 5, QS_ALLINPUT);
-      else if (idle = 0; msg.message == WM_QUIT)
-        quit_ = true;
-      else
-        win32::Win32Backend::Dispatch(msg);
+        continue;
+      }
+      idle = 0;
+      quit_ = quit_ || msg.message == WM_QUIT;
+      if (msg.message != WM_QUIT) win32::Win32Backend::Dispatch(msg);
+    }
   }
 
   // From the thread timer: an open menu gets its answer (down to the item, then Enter), or
