@@ -83,6 +83,7 @@ class Win32Driver final : public Driver {
     Pump();
   }
   void Press(Form& form, std::u16string_view control, int button) override {
+    ToFront(form);
     Win32Window& w = Window(form);
     const int id = form.Definition().Find(control);
     const ControlDef& c = form.Definition().controls.at(static_cast<std::size_t>(id));
@@ -94,10 +95,12 @@ class Win32Driver final : public Driver {
     Click(h, button, r);
   }
   void PressSurface(Form& form, int button, int x, int y) override {
+    ToFront(form);
     Click(Window(form).Window(), button, {x, y, x, y});
   }
   void Choose(Form& form, std::u16string_view control, int index) override {
     // A press on the box's arrow drops its list down; a press on the entry chooses it.
+    ToFront(form);
     HWND combo = ControlWindow(form, control);
     COMBOBOXINFO info{};
     info.cbSize = sizeof info;
@@ -181,6 +184,13 @@ class Win32Driver final : public Driver {
     return focus && (focus == window || ::IsChild(window, focus)) ? focus : window;
   }
   // A press and release of a mouse button at the middle of r, in window's client pixels.
+  // A user's press brings its window to the front first: an activation still under way (a window
+  // or message box just closed) would take the mouse capture from a button between down and up.
+  void ToFront(Form& form) {
+    HWND window = Window(form).Window();
+    ::SetForegroundWindow(window);
+    RunUntil([&] { return ::GetForegroundWindow() == window; }, 1000);
+  }
   void Click(HWND window, int button, const RECT& r) {
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     const UINT down = button == 1 ? WM_LBUTTONDOWN : button == 2 ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
@@ -195,9 +205,7 @@ class Win32Driver final : public Driver {
   void Stroke(HWND h, UINT down, WPARAM w, LPARAM at, WPARAM upW, LPARAM upAt) {
     ::PostMessageW(h, down, w, at);
     Pump();
-    if (!::IsWindow(h)) return;
-    ::PostMessageW(h, down + 1, upW, upAt);
-    Pump();
+    if (::IsWindow(h) && ::PostMessageW(h, down + 1, upW, upAt)) Pump();
   }
   void Pump() {  // delivers everything queued, as the program's message loop does
     MSG msg;
