@@ -13,12 +13,8 @@
 
 using namespace pindle::platform;
 
-static bool High(char16_t u) {
-  return u >= 0xD800 && u <= 0xDBFF;
-}
-static bool Low(char16_t u) {
-  return u >= 0xDC00 && u <= 0xDFFF;
-}
+constexpr auto High = [](char16_t u) { return u >= 0xD800 && u <= 0xDBFF; };
+constexpr auto Low = [](char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
 
 static void Decode(std::string_view bytes) {
   const std::u16string text = DecodeCp932(bytes);
