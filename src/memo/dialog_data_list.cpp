@@ -65,6 +65,17 @@ Dialog_DataList::Dialog_DataList(Runtime& rt) : Form(rt, Dialog_DataListDefiniti
 
 void Dialog_DataList::Form_Load() {
   Text1.SetText(LoadMemoFile(MemoFilePath(App().AppPath())));
+  loadedText_ = Text1.Text();  // as the box holds it
+}
+
+// Signing out with an edit not registered would lose it: the session waits, the editor comes
+// forward, and the user decides.  Nothing is saved unasked.
+void Dialog_DataList::Form_QueryEndSession(int& Cancel, std::u16string& Reason) {
+  if (Text1.Text() == loadedText_) return;
+  Cancel = 1;
+  Reason =
+      u"登録メモの変更が保存されていません。Pindle "
+      u"の登録メモ編集で「登録」か「ｷｬﾝｾﾙ」を押して下さい。";
 }
 
 // A failed save raises out of here before the unload: the runtime reports what went wrong and

@@ -14,12 +14,15 @@ class Dialog_DataList final : public platform::Form {
   explicit Dialog_DataList(platform::Runtime& rt);
 
   void Form_Load() override;
+  void Form_QueryEndSession(int& Cancel, std::u16string& Reason) override;
 
   platform::Control Text1{*this, u"Text1"};
 
  private:
   void OKButton_Click();
   void CancelButton_Click();
+
+  std::u16string loadedText_;  // Text1 as Form_Load filled it
 };
 
 }  // namespace pindle

@@ -30,6 +30,9 @@ class Backend {
   // A modal message box; returns the button pressed (kIdOk).
   virtual int ShowMessageBox(Hwnd owner, const std::u16string& prompt, int style,
                              const std::u16string& title) = 0;
+  // A message box with an OK button that waits for nobody: it stays until the user closes it
+  // or the program ends, and the program runs on meanwhile.
+  virtual void ShowNotice(const std::u16string& prompt) = 0;
   virtual void Beep() = 0;
 
   virtual const Clock& GetClock() const = 0;

@@ -25,6 +25,7 @@ enum class Event { Click, Timer };
 // Why a window is being unloaded (Form_QueryUnload's UnloadMode).
 inline constexpr int kUnloadFromControlMenu = 0;  // close box, Alt+F4
 inline constexpr int kUnloadFromCode = 1;
+inline constexpr int kUnloadAppWindows = 2;  // the desktop's session ends
 
 // Mouse buttons and shift state of Form_MouseDown.
 inline constexpr int kLeftButton = 1;
@@ -74,6 +75,9 @@ class Form {
   virtual void Form_Unload(int& /*Cancel*/) {}
   virtual void Form_MouseDown(int /*Button*/, int /*Shift*/, float /*X*/, float /*Y*/) {}
   virtual void Form_KeyDown(int& /*KeyCode*/, int /*Shift*/) {}
+  // The desktop asks whether its session may end (sign-out, shut-down, an update's restart).
+  // A window holding work the user would lose sets Cancel and says what in Reason.
+  virtual void Form_QueryEndSession(int& /*Cancel*/, std::u16string& /*Reason*/) {}
 
   // Shows the window modeless, or only brings it forward when it is shown.
   void Show();

@@ -1,5 +1,6 @@
 #include "platform/runtime.h"
 
+#include <algorithm>
 #include <new>
 #include <stdexcept>
 
@@ -98,6 +99,67 @@ void Runtime::End() {
   throw ProgramEnd{};
 }
 
+std::optional<Runtime::SessionHold> Runtime::QueryEndSession() {
+  std::optional<SessionHold> hold;
+  // One event around the questions, so that a window one handler unloads is not freed while
+  // the others are asked; each handler's own error is reported and counts as no refusal.
+  RunEvent([this, &hold] {
+    for (Form* form : LoadedForms()) {
+      if (hold || !Contains(form)) continue;
+      RunEvent([form, &hold] {
+        int cancel = 0;
+        std::u16string reason;
+        form->Form_QueryEndSession(cancel, reason);
+        if (cancel == 0 || !form->IsLoaded()) return;
+        form->Show();
+        hold = SessionHold{form->hWnd(), std::move(reason)};
+      });
+    }
+  });
+  return hold;
+}
+
+void Runtime::EndSession() {
+  RunEvent([this] {
+    for (Form* form : LoadedForms()) {
+      if (Contains(form)) UnloadForm(*form, kUnloadAppWindows);
+    }
+  });
+  if (AnyLoaded() && !ended_) {  // a window kept itself loaded: the session ends all the same
+    ended_ = true;
+    TearDown();
+  }
+}
+
+bool Runtime::Contains(const Form* form) const {
+  for (const auto& [key, loaded] : forms_) {
+    if (loaded.get() == form) return true;
+  }
+  return false;
+}
+
+void Runtime::HotkeyRefused(unsigned modifiers, unsigned vk, std::u16string desktopNote) {
+  const auto same = [&](const RefusedHotkey& k) { return k.modifiers == modifiers && k.vk == vk; };
+  if (std::any_of(toldHotkeys_.begin(), toldHotkeys_.end(), same) ||
+      std::any_of(refusedHotkeys_.begin(), refusedHotkeys_.end(), same)) {
+    return;
+  }
+  refusedHotkeys_.push_back({modifiers, vk, std::move(desktopNote)});
+  if (eventDepth_ == 0) TellRefusedHotkeys();
+}
+
+void Runtime::TellRefusedHotkeys() {
+  if (refusedHotkeys_.empty() || ended_) return;
+  std::vector<RefusedHotkey> keys = std::move(refusedHotkeys_);
+  refusedHotkeys_.clear();
+  toldHotkeys_.insert(toldHotkeys_.end(), keys.begin(), keys.end());
+  try {
+    Notice(RefusedHotkeysText(keys));
+  } catch (...) {
+    // No desktop left to tell.
+  }
+}
+
 void Runtime::RunEvent(const std::function<void()>& fn) {
   if (ended_) return;
   ++eventDepth_;
@@ -117,6 +179,7 @@ void Runtime::RunEvent(const std::function<void()>& fn) {
     TearDown();
   } else if (eventDepth_ == 0) {
     retired_.clear();
+    TellRefusedHotkeys();
     if (quitPending_ && !AnyLoaded()) backend_.Quit();
     quitPending_ = false;
   }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <typeindex>
 #include <utility>
@@ -14,6 +15,7 @@
 
 #include "platform/backend.h"
 #include "platform/form.h"
+#include "platform/hotkey_notice.h"
 #include "platform/runtime_error.h"
 
 namespace pindle::platform {
@@ -66,6 +68,26 @@ class Runtime {
   [[noreturn]] void End();
   bool Ended() const { return ended_; }
 
+  // The desktop asks whether its session may end: every loaded window is asked
+  // (Form_QueryEndSession) until one refuses; that one comes to the front and is returned with
+  // its reason.  Nothing: the session may end.  Nothing is saved or unloaded here.
+  struct SessionHold {
+    Hwnd window = 0;
+    std::u16string reason;
+  };
+  std::optional<SessionHold> QueryEndSession();
+  // The session ends: every window is unloaded with its unload events (the tray icon and the
+  // hotkeys are given back) and the message loop stops.
+  void EndSession();
+
+  // A message box that waits for nobody: the program runs on while it is open.
+  void Notice(const std::u16string& prompt) { backend_.ShowNotice(prompt); }
+  // A global hotkey the program asked for and did not get.
+  // desktopNote: the desktop's word on it (where the user can choose keys); empty when another
+  // program holds the combination.  The refusals of one event are told together in one notice
+  // when it ends (outside an event, at once), and no combination is told twice in a run.
+  void HotkeyRefused(unsigned modifiers, unsigned vk, std::u16string desktopNote = {});
+
   // One event: fn runs; a RuntimeError (or any other failure) it does not trap is reported with
   // the runtime's error report and the program runs on.
   void RunEvent(const std::function<void()>& fn);
@@ -101,11 +123,13 @@ class Runtime {
 
  private:
   Form* Find(std::type_index key) const;
+  bool Contains(const Form* form) const;
   void Load(std::type_index key, std::unique_ptr<Form> form);
   void Discard(Form& form);
   void ReportError(int number, const std::u16string& description);
   void QuitWhenIdle();
   void TearDown();
+  void TellRefusedHotkeys();
 
   Backend& backend_;
   std::map<std::type_index, std::unique_ptr<Form>> forms_;
@@ -113,6 +137,8 @@ class Runtime {
   std::map<std::type_index, std::shared_ptr<void>> modules_;
   const Clock* clock_ = nullptr;
   std::u16string appPath_;
+  std::vector<RefusedHotkey> refusedHotkeys_;  // to be told when the event ends
+  std::vector<RefusedHotkey> toldHotkeys_;
   int eventDepth_ = 0;
   bool quitPending_ = false;
   bool endQuit_ = false;

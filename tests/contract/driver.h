@@ -67,6 +67,13 @@ class Driver {
   virtual std::vector<SeenMessageBox> MessageBoxes() = 0;  // each answered OK
   virtual std::vector<PrintedDocument> Printed() = 0;      // ended documents
   virtual std::vector<std::u16string> ShellOpened() = 0;   // targets handed to the shell
+  virtual std::vector<std::u16string> Notices() = 0;       // boxes that wait for nobody, closed
+
+  // The desktop's session ends, asked as this desktop asks it: true when the program let it
+  // end, false when a window held it.
+  virtual bool EndSession() = 0;
+  // Another program takes the combination first; false where this run has no global hotkeys.
+  virtual bool HoldHotkeyElsewhere(unsigned modifiers, unsigned vk) = 0;
 
  private:
   struct RunningClock final : platform::Clock {

@@ -77,6 +77,13 @@ class HeadlessDriver final : public Driver {
     return opened;
   }
 
+  std::vector<std::u16string> Notices() override { return backend_.Notices(); }
+  bool EndSession() override { return backend_.EndSession(); }
+  bool HoldHotkeyElsewhere(unsigned modifiers, unsigned vk) override {
+    backend_.Machine().HoldHotkeyElsewhere(modifiers, vk);
+    return true;
+  }
+
  private:
   HeadlessWindow& W(Form& form) { return static_cast<HeadlessWindow&>(form.Peer()); }
   void Pump() { backend_.PumpMessages(); }

@@ -39,6 +39,10 @@ class ProbeBase : public Form {
     if (unloadAgain) Unload();
   }
   void Form_Unload(int&) override { Log("Unload"); }
+  void Form_QueryEndSession(int& cancel, std::u16string& reason) override {
+    Log("QueryEndSession");
+    if (holdSession) cancel = 1, reason = u"未保存の変更があります";
+  }
 
   static inline std::vector<std::string> events;  // of every probe window, in order
   static void Log(std::string event) { events.push_back(std::move(event)); }
@@ -50,6 +54,7 @@ class ProbeBase : public Form {
 
   bool refuseUnload = false;
   bool unloadAgain = false;
+  bool holdSession = false;
 };
 
 // A dialog with a control of every kind, default, cancel and plain buttons and a pop-up menu.

@@ -166,6 +166,22 @@ class QtDriver final : public Driver {
   std::vector<SeenMessageBox> MessageBoxes() override { return boxes_; }
   std::vector<PrintedDocument> Printed() override { return pages_.documents; }
   std::vector<std::u16string> ShellOpened() override { return shell_.opened; }
+  std::vector<std::u16string> Notices() override {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (!box || box->isModal() || !box->isVisible()) continue;
+      notices_.push_back(FromQString(box->text()));
+      box->button(QMessageBox::Ok)->click();
+      Settle();
+    }
+    return notices_;
+  }
+  bool EndSession() override {
+    if (rt_.QueryEndSession()) return false;
+    rt_.EndSession();
+    return true;
+  }
+  bool HoldHotkeyElsewhere(unsigned, unsigned) override { return false; }
 
  private:
   void Click(QWidget* w, int button, QPoint at) {
@@ -216,6 +232,7 @@ class QtDriver final : public Driver {
   Recorder shell_;
   QTimer answerer_;
   std::vector<SeenMessageBox> boxes_;
+  std::vector<std::u16string> notices_;
   std::deque<std::optional<std::u16string>> menuAnswers_;
   std::deque<std::pair<PrintDialogAnswer, PrintChoice>> printAnswers_;
 };

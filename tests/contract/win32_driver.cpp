@@ -54,6 +54,7 @@ class Win32Driver final : public Driver {
     RecordShell();
   }
   ~Win32Driver() override {
+    for (const int id : heldHotkeys_) ::UnregisterHotKey(nullptr, id);
     if (rt_.AnyLoaded() && !rt_.Ended()) rt_.RunEvent([this] { rt_.End(); });
     Pump();  // the loop's stop too: the next run starts with an empty queue
     ::KillTimer(nullptr, timer_);
@@ -173,6 +174,32 @@ class Win32Driver final : public Driver {
     return opened;
   }
 
+  std::vector<std::u16string> Notices() override { return Pump(), notices_; }
+  // As Windows ends a session: every top-level window of the program is asked, then told.
+  bool EndSession() override {
+    std::vector<HWND> windows;
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND h, LPARAM to) {
+          return reinterpret_cast<std::vector<HWND>*>(to)->push_back(h), TRUE;
+        },
+        reinterpret_cast<LPARAM>(&windows));
+    bool allowed = true;
+    for (HWND h : windows)
+      allowed = allowed && ::SendMessageW(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF) != FALSE;
+    for (HWND h : windows)
+      if (::IsWindow(h)) ::SendMessageW(h, WM_ENDSESSION, allowed, ENDSESSION_LOGOFF);
+    Pump();
+    return allowed;
+  }
+  // A window-less registration of this thread stands for the other program.
+  bool HoldHotkeyElsewhere(unsigned modifiers, unsigned vk) override {
+    const int id = 0xB000 + static_cast<int>(heldHotkeys_.size());
+    if (!::RegisterHotKey(nullptr, id, modifiers, vk)) return false;
+    heldHotkeys_.push_back(id);
+    return true;
+  }
+
  private:
   static Win32Window& Window(Form& form) { return static_cast<Win32Window&>(form.Peer()); }
   static HWND ControlWindow(Form& form, std::u16string_view control) {
@@ -246,18 +273,38 @@ class Win32Driver final : public Driver {
     for (HWND box : shown) {
       if (ClassOf(box) != L"#32770" || std::count(d.answered_.begin(), d.answered_.end(), box))
         continue;
-      SeenMessageBox& seen = d.boxes_.emplace_back(SeenMessageBox{{}, kMbOk, Narrow(TextOf(box))});
-      for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
-        if (ClassOf(c) != L"Static") continue;
-        if ((::GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
-          seen.prompt += Narrow(TextOf(c));
-        else if (::SendMessageW(c, STM_GETICON, 0, 0) ==
-                 reinterpret_cast<LRESULT>(::LoadIconW(nullptr, IDI_HAND)))
-          seen.style = kMbIconStop;
-      }
+      d.boxes_.push_back(Read(box));
       d.answered_.push_back(box);
       ::PostMessageW(box, WM_COMMAND, IDOK, 0);
     }
+    // Notices: message boxes of the program's other threads.
+    ::EnumWindows(
+        [](HWND box, LPARAM) {
+          DWORD process = 0;
+          const DWORD thread = ::GetWindowThreadProcessId(box, &process);
+          Win32Driver& self = *current_;
+          if (process != ::GetCurrentProcessId() || thread == ::GetCurrentThreadId() ||
+              ClassOf(box) != L"#32770" || !::IsWindowVisible(box) ||
+              std::count(self.answered_.begin(), self.answered_.end(), box))
+            return TRUE;
+          self.notices_.push_back(Read(box).prompt);
+          self.answered_.push_back(box);
+          ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+          return TRUE;
+        },
+        0);
+  }
+  static SeenMessageBox Read(HWND box) {
+    SeenMessageBox seen{{}, kMbOk, Narrow(TextOf(box))};
+    for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+      if (ClassOf(c) != L"Static") continue;
+      if ((::GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+        seen.prompt += Narrow(TextOf(c));
+      else if (::SendMessageW(c, STM_GETICON, 0, 0) ==
+               reinterpret_cast<LRESULT>(::LoadIconW(nullptr, IDI_HAND)))
+        seen.style = kMbIconStop;
+    }
+    return seen;
   }
 
   // In place of the system's print dialog (the end-to-end script uses the real one).
@@ -316,7 +363,9 @@ class Win32Driver final : public Driver {
   Runtime rt_{backend_};
   UINT_PTR timer_ = ::SetTimer(nullptr, 0, 50, &OnTimer);
   std::vector<SeenMessageBox> boxes_;
+  std::vector<std::u16string> notices_;
   std::vector<HWND> answered_;
+  std::vector<int> heldHotkeys_;
   std::deque<std::optional<int>> menuAnswers_;
   int menuTicks_ = 0;  // ticks an open menu without an answer has seen
   std::deque<std::pair<PrintDialogAnswer, PrintChoice>> printAnswers_;

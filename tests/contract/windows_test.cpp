@@ -87,6 +87,48 @@ TEST_F(ContractTest, UntrappedErrorsAndMessageBoxesShowPromptIconAndTitleAndTheP
                           SeenMessageBox{u"本文", kMbOk, u"題名"}));
 }
 
+TEST_F(ContractTest, SessionEndWaitsForAWindowWithWorkToLoseAndOtherwiseUnloadsEveryWindow) {
+  Probe& p = Open<Probe>();
+  Black& b = Open<Black>();
+  p.holdSession = true;
+  EXPECT_FALSE(d->EndSession());
+  EXPECT_TRUE(d->WindowVisible(p));
+  EXPECT_TRUE(d->WindowVisible(b));
+  EXPECT_FALSE(d->LoopEnded());
+  EXPECT_EQ(std::count(Events().begin(), Events().end(), "Unload"), 0);
+  p.holdSession = false;
+  EXPECT_TRUE(d->EndSession());
+  EXPECT_TRUE(rt.LoadedForms().empty());
+  EXPECT_TRUE(d->LoopEnded());
+  EXPECT_EQ(std::count(Events().begin(), Events().end(), "QueryUnload 2"), 2);
+  EXPECT_EQ(std::count(Events().begin(), Events().end(), "Unload"), 2);
+}
+
+TEST_F(ContractTest, NoticesWaitForNobodyAndHotkeysHeldElsewhereAreToldOnceTogether) {
+  Probe& p = Open<Probe>();
+  rt.Notice(u"お知らせ");
+  d->Press(p, u"cmdOther", 1);  // the program runs on while the notice is open
+  EXPECT_THAT(Events(), ElementsAre("Click cmdOther"));
+  EXPECT_TRUE(d->RunUntil([&] { return !d->Notices().empty(); }, 3000));
+  if (!d->HoldHotkeyElsewhere(kModAlt, kVkF1) || !d->HoldHotkeyElsewhere(kModAlt, kVkF1 + 2)) {
+    GTEST_SKIP() << "no global hotkeys in this run";
+  }
+  auto& os = rt.Os();
+  rt.RunEvent([&] {
+    EXPECT_EQ(os.RegisterHotKey(p.hWnd(), 1, kModAlt, kVkF1), 0);
+    EXPECT_EQ(os.RegisterHotKey(p.hWnd(), 2, kModAlt, kVkF1 + 1), 1);  // the others work
+    EXPECT_EQ(os.RegisterHotKey(p.hWnd(), 3, kModAlt, kVkF1 + 2), 0);
+  });
+  rt.RunEvent([&] { os.RegisterHotKey(p.hWnd(), 4, kModAlt, kVkF1); });  // told already
+  os.UnregisterHotKey(p.hWnd(), 2);
+  EXPECT_TRUE(d->RunUntil([&] { return d->Notices().size() >= 2; }, 3000));
+  EXPECT_THAT(d->Notices(),
+              ElementsAre(u"お知らせ",
+                          u"次のホットキーは Pindle では使えません。\n"
+                          u"・Alt+F1、Alt+F3: 他のプログラムが使っています。\n"
+                          u"トレイのアイコンのメニューからは、いつもどおり開けます。"));
+}
+
 TEST_F(ContractTest, TimerTicksWhileEnabledAndNeverAfterItStopsOrItsWindowGoes) {
   Probe& p = Open<Probe>();
   const auto ticks = [&] { return std::count(Events().begin(), Events().end(), "Timer tmrTick"); };

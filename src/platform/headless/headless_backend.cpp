@@ -45,6 +45,13 @@ int HeadlessBackend::ShowMessageBox(Hwnd owner, const std::u16string& prompt, in
   return answer;
 }
 
+bool HeadlessBackend::EndSession() {
+  Runtime& rt = Runtime::Current();
+  if (rt.QueryEndSession()) return false;
+  rt.EndSession();
+  return true;
+}
+
 std::optional<int> HeadlessBackend::RunPopup(HeadlessWindow& window, int menu, int flags) {
   const auto& def = window.Def().menus.at(static_cast<std::size_t>(menu));
   popups_.push_back({window.Handle(), def.name, flags});

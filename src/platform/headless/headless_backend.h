@@ -50,6 +50,7 @@ class HeadlessBackend final : public Backend, public PrintDialogService {
   std::unique_ptr<WindowPeer> CreatePeer(Form& form, const FormDef& def) override;
   int ShowMessageBox(Hwnd owner, const std::u16string& prompt, int style,
                      const std::u16string& title) override;
+  void ShowNotice(const std::u16string& prompt) override { notices_.push_back(prompt); }
   void Beep() override { ++beeps_; }
   const Clock& GetClock() const override { return clock_; }
   OsApi& Os() override { return os_; }
@@ -102,6 +103,10 @@ class HeadlessBackend final : public Backend, public PrintDialogService {
   // Visible windows, front to back.
   std::vector<std::u16string> ZOrder() const;
   const std::vector<MessageBoxRecord>& MessageBoxes() const { return messageBoxes_; }
+  const std::vector<std::u16string>& Notices() const { return notices_; }
+  // The desktop's session ends, as a desktop asks it: true when the program let it end (it has
+  // then ended); false when a window held it.
+  bool EndSession();
   const std::vector<PopupRecord>& Popups() const { return popups_; }
   const std::vector<PrintDialogRecord>& PrintDialogs() const { return printDialogs_; }
   int Beeps() const { return beeps_; }
@@ -128,6 +133,7 @@ class HeadlessBackend final : public Backend, public PrintDialogService {
   };
   std::deque<PrintAnswer> printScript_;
   std::vector<MessageBoxRecord> messageBoxes_;
+  std::vector<std::u16string> notices_;
   std::vector<PopupRecord> popups_;
   std::vector<PrintDialogRecord> printDialogs_;
   int beeps_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/runtime.h"
 #include "platform/runtime_error.h"
 
 namespace pindle::platform::headless {
@@ -86,7 +87,11 @@ int HeadlessOs::RegisterHotKey(Hwnd hWnd, int id, unsigned modifiers, unsigned v
   const bool taken = std::any_of(hotkeys_.begin(), hotkeys_.end(), [&](const auto& h) {
     return (h.modifiers == modifiers && h.vk == vk) || (h.hWnd == hWnd && h.id == id);
   });
-  if (taken || !chain_.Contains(hWnd)) return 0;
+  if (!chain_.Contains(hWnd)) return 0;
+  if (taken) {
+    Runtime::Current().HotkeyRefused(modifiers, vk);
+    return 0;
+  }
   hotkeys_.push_back({hWnd, id, modifiers, vk});
   return 1;
 }

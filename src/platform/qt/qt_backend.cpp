@@ -16,6 +16,7 @@
 
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window.h"
+#include "platform/runtime.h"
 
 namespace pindle::platform::qt {
 
@@ -91,6 +92,17 @@ int QtBackend::ShowMessageBox(Hwnd, const std::u16string& prompt, int style,
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
   return kIdOk;
+}
+
+void QtBackend::ShowNotice(const std::u16string& prompt) {
+  // Also in the session's log, for a desktop that shows the box nowhere.
+  const QString text = ToQString(prompt);
+  qWarning().noquote() << text;
+  auto* box =
+      new QMessageBox(QMessageBox::Information, ToQString(kAppTitle), text, QMessageBox::Ok);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);  // a message box is application-modal unless told
+  box->show();
 }
 
 void QtBackend::Beep() {

@@ -37,6 +37,7 @@ class QtBackend final : public Backend {
   std::unique_ptr<WindowPeer> CreatePeer(Form& form, const FormDef& def) override;
   int ShowMessageBox(Hwnd owner, const std::u16string& prompt, int style,
                      const std::u16string& title) override;
+  void ShowNotice(const std::u16string& prompt) override;
   void Beep() override;
   const Clock& GetClock() const override { return clock_; }
   OsApi& Os() override { return os_; }

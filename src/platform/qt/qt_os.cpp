@@ -3,12 +3,12 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QMessageBox>
 #include <QUrl>
 
 #include "platform/cp932.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/xcb_hotkeys.h"
+#include "platform/runtime.h"
 
 namespace pindle::platform::qt {
 
@@ -106,17 +106,11 @@ int QtOs::RegisterHotKey(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {
   }
   if (!hotkeys_) {
     if (WaylandWithoutX11() && !hotkeysUnavailableSaid_) {
-      // Said once, in a box that waits for nobody (the rest of the start-up goes on) and in
-      // the session's log.
+      // Said once, in a box that waits for nobody: the rest of the start-up goes on.
       hotkeysUnavailableSaid_ = true;
-      const QString text = QStringLiteral(
-          "このデスクトップ (Wayland) では Alt+F1 などのホットキーは使えません。\n"
-          "トレイのアイコンからお使いください。");
-      qWarning().noquote() << text;
-      auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Pindle"), text,
-                                  QMessageBox::Ok);
-      box->setAttribute(Qt::WA_DeleteOnClose);
-      box->show();
+      Runtime::Current().Notice(
+          u"このデスクトップ (Wayland) では Alt+F1 などのホットキーは使えません。\n"
+          u"トレイのアイコンからお使いください。");
     }
     return 0;
   }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/runtime.h"
 #include "platform/wide_text.h"
 #include "platform/win32/win32_window.h"
 
@@ -13,6 +14,44 @@ namespace {
 
 constexpr wchar_t kOwnerClass[] = L"PindleOwner";
 constexpr wchar_t kInstanceMutex[] = L"Local\\Pindle.SingleInstance";
+
+// The hidden owner window answers for the program when the session ends (every top-level
+// window is asked; the others leave it to the system's default, which allows it).  A window
+// holding work the user would lose keeps the session with a reason Windows shows on its
+// sign-out screen; otherwise the program ends as the session does.
+LRESULT CALLBACK OwnerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  static HWND holding = nullptr;  // the window whose reason the system holds
+  const auto release = [] {
+    if (holding) ::ShutdownBlockReasonDestroy(holding);
+    holding = nullptr;
+  };
+  switch (msg) {
+    case WM_QUERYENDSESSION: {
+      std::optional<Runtime::SessionHold> hold;
+      try {
+        hold = Runtime::Current().QueryEndSession();
+      } catch (...) {
+        return TRUE;  // no program to ask
+      }
+      release();
+      if (!hold) return TRUE;
+      holding = reinterpret_cast<HWND>(hold->window);
+      ::ShutdownBlockReasonCreate(holding, Wide(hold->reason).c_str());
+      return FALSE;
+    }
+    case WM_ENDSESSION:
+      release();
+      if (wParam) {
+        try {
+          Runtime::Current().EndSession();
+        } catch (...) {
+        }
+      }
+      return 0;
+    default:
+      return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
+}
 
 }  // namespace
 
@@ -54,7 +93,7 @@ Win32Backend::Win32Backend(HINSTANCE instance) : instance_(instance) {
   Win32Window::RegisterClasses(instance);
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = ::DefWindowProcW;
+  wc.lpfnWndProc = &OwnerProc;
   wc.hInstance = instance;
   wc.lpszClassName = kOwnerClass;
   ::RegisterClassExW(&wc);
@@ -75,6 +114,10 @@ int Win32Backend::ShowMessageBox(Hwnd owner, const std::u16string& prompt, int s
   // the program's windows disabled while it is open.
   return ::MessageBoxW(reinterpret_cast<HWND>(owner), text.c_str(), caption.c_str(),
                        static_cast<UINT>(style) | MB_TASKMODAL | MB_SETFOREGROUND);
+}
+
+void Win32Backend::ShowNotice(const std::u16string& prompt) {
+  notices_.Show(Wide(prompt), Wide(kAppTitle));
 }
 
 void Win32Backend::Beep() {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/win32/notice_boxes.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_os.h"
 #include "platform/win32/win32_printer.h"
@@ -49,6 +50,7 @@ class Win32Backend final : public Backend {
   std::unique_ptr<WindowPeer> CreatePeer(Form& form, const FormDef& def) override;
   int ShowMessageBox(Hwnd owner, const std::u16string& prompt, int style,
                      const std::u16string& title) override;
+  void ShowNotice(const std::u16string& prompt) override;
   void Beep() override;
   const Clock& GetClock() const override { return clock_; }
   OsApi& Os() override { return os_; }
@@ -81,6 +83,7 @@ class Win32Backend final : public Backend {
   bool mutexChecked_ = false;
   bool prevInstance_ = false;
   WindowHandle owner_;
+  NoticeBoxes notices_;  // closed before the owner window goes
 };
 
 }  // namespace pindle::platform::win32

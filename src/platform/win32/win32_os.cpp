@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/cp932.h"
+#include "platform/runtime.h"
 #include "platform/runtime_error.h"
 
 namespace pindle::platform::win32 {
@@ -82,7 +83,12 @@ std::uint32_t Win32Os::RegisterWindowMessageA(const std::u16string& name) {
 }
 
 int Win32Os::RegisterHotKey(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {
-  return ::RegisterHotKey(ToHwnd(hWnd), id, modifiers, vk) ? 1 : 0;
+  if (::RegisterHotKey(ToHwnd(hWnd), id, modifiers, vk)) return 1;
+  // Another program holds the combination (an overlay, a dictionary, a capture tool).
+  if (::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED) {
+    Runtime::Current().HotkeyRefused(modifiers, vk);
+  }
+  return 0;
 }
 
 int Win32Os::UnregisterHotKey(Hwnd hWnd, int id) {
