@@ -74,8 +74,7 @@ void Form1::Form_Load() {
   TrayIconData.uCallbackMessage = kTrayCallbackMessage;
   TrayIconData.hIcon = Icon();
   TrayIconData.szTip = FixedTip(u"SysInfo");
-  // At logon the taskbar may not be ready yet: try again for a while.
-  if (!AddTrayIcon()) timTray.SetEnabled(true);
+  PutTrayIconIn();
 
   // The hotkeys, with atoms as their identifiers, then the hook that receives them.
   Module2& m = Module2::Values();
@@ -124,6 +123,11 @@ void Form1::Form_QueryUnload(int& /*Cancel*/, int /*UnloadMode*/) {
 
 void Form1::Form_Unload(int& /*Cancel*/) {
   App().Os().Shell_NotifyIconA(kNimDelete, TrayIconData.Bytes());
+}
+
+void Form1::PutTrayIconIn() {
+  trayAttempts_ = 0;
+  if (!AddTrayIcon()) timTray.SetEnabled(true);
 }
 
 bool Form1::AddTrayIcon() {

@@ -27,11 +27,12 @@ class Form1 final : public platform::Form {
   // Broadcast when the taskbar is created (at logon, after Explorer restarts).
   std::uint32_t TaskbarCreatedMessage = 0;
 
-  // Puts the icon into the tray with the record filled at start-up; false when the taskbar
-  // refused it.
-  bool AddTrayIcon();
+  // Puts the icon into the tray with the record filled at start-up; while the taskbar refuses
+  // it (not there yet at logon, or restarting), tries again for a while.
+  void PutTrayIconIn();
 
  private:
+  bool AddTrayIcon();  // false when the taskbar refused it
   void cmdHide_Click();
   void memo_Click();
   void customise_Click();

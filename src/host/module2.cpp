@@ -30,7 +30,7 @@ platform::LResult PINDLE_CALLBACK WindowProc(platform::Hwnd hWnd, std::uint32_t 
   // Explorer came back (or started late): the icon it lost goes in again, same record.
   if (Form1* host = rt.IfLoaded<Form1>();
       host && uMsg != 0 && uMsg == host->TaskbarCreatedMessage) {
-    host->AddTrayIcon();
+    host->PutTrayIconIn();
   }
   // While a hotkey action runs (it may show a message box with a loop of its own), every
   // message goes straight on, and a hotkey pressed then is dropped.

@@ -4,7 +4,8 @@
 // line (line ends inside the text start new lines), EndDoc.  The first Print opens a document;
 // EndDoc sends the open document and does nothing when none is open.  A setting the printer
 // refuses throws kInvalidPropertyValue; a document that cannot be started throws
-// kPrinterError.
+// kPrinterError, one the user cancels as it starts (a printer asking for a file name)
+// kCancelSelected.
 #pragma once
 
 #include <cstdint>

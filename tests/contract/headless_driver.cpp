@@ -80,7 +80,7 @@ class HeadlessDriver final : public Driver {
   std::vector<std::u16string> Notices() override { return backend_.Notices(); }
   bool EndSession() override { return backend_.EndSession(); }
   bool HoldHotkeyElsewhere(unsigned modifiers, unsigned vk) override {
-    backend_.Machine().HoldHotkeyElsewhere(modifiers, vk);
+    backend_.Machine().TakeHotkeyElsewhere(modifiers, vk);
     return true;
   }
 

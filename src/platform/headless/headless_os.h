@@ -71,10 +71,6 @@ class HeadlessOs final : public OsApi {
   // A key combination pressed in any application: posts WM_HOTKEY to the window that holds it.
   // Returns false when no window of the program holds it.
   bool PressHotkey(unsigned modifiers, unsigned vk);
-  // Another program holds the combination (registered before the program asks for it).
-  void HoldHotkeyElsewhere(unsigned modifiers, unsigned vk) {
-    hotkeys_.push_back({0, 0, modifiers, vk});
-  }
   // Another program holds the combination from now on.
   void TakeHotkeyElsewhere(unsigned modifiers, unsigned vk);
   // The mouse over the tray icon: the shell posts the icon's callback message.

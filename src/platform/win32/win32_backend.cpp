@@ -146,7 +146,11 @@ bool Win32Backend::PrevInstance() {
   if (!mutexChecked_) {
     mutexChecked_ = true;
     instanceMutex_.reset(::CreateMutexW(nullptr, FALSE, kInstanceMutex));
-    prevInstance_ = ::GetLastError() == ERROR_ALREADY_EXISTS;
+    // A copy started as administrator made the mutex with a security this copy may not open:
+    // it runs all the same.
+    const DWORD error = ::GetLastError();
+    prevInstance_ =
+        error == ERROR_ALREADY_EXISTS || (!instanceMutex_ && error == ERROR_ACCESS_DENIED);
   }
   return prevInstance_;
 }

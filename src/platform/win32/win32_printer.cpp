@@ -129,7 +129,12 @@ void Win32Printer::StartDocument() {
   info.cbSize = sizeof info;
   info.lpszDocName = L"Pindle";
   if (calls_.startDoc(drawDc_, &info) <= 0) {
+    const DWORD error = ::GetLastError();
     CloseDocument();
+    // A printer that asks for a file name (Microsoft Print to PDF, the XPS writer, OneNote)
+    // fails the start so when the user cancels that box: the user's choice, not a fault.
+    if (error == ERROR_CANCELLED)
+      throw RuntimeError(err::kCancelSelected, u"印刷を取り消しました。");
     PrinterError();
   }
   open_ = true;

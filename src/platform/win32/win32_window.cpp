@@ -177,23 +177,19 @@ void Win32Window::Create() {
 }
 
 HFONT Win32Window::FontFor(const ControlDef& c) {
-  if (!c.font) {
-    if (!defaultFont_) {
-      NONCLIENTMETRICSW metrics{};
-      metrics.cbSize = sizeof metrics;
-      ::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0,
-                                   static_cast<UINT>(dpi_));
-      defaultFont_.reset(::CreateFontIndirectW(&metrics.lfMessageFont));
-    }
-    return defaultFont_.get();
-  }
-  auto& font = fonts_[FontKey(*c.font)];
+  // A control without a font of its own has the dialog font the twip layouts were made for
+  // (MS UI Gothic on a Japanese Windows), not the user's message font: Yu Gothic UI on Windows
+  // 10 and 11 is taller, more so with a larger text size, and would clip one-line boxes.
+  static const FontDef kDialogFont{
+      .name = u"MS Shell Dlg", .sizePt = 9.0f, .charset = kShiftJisCharset};
+  const FontDef& def = c.font ? *c.font : kDialogFont;
+  auto& font = fonts_[FontKey(def)];
   if (!font) {
     const int height =
-        -static_cast<int>(std::lround(c.font->sizePt * static_cast<float>(dpi_) / 72.0f));
-    const std::wstring face = Wide(c.font->name);
+        -static_cast<int>(std::lround(def.sizePt * static_cast<float>(dpi_) / 72.0f));
+    const std::wstring face = Wide(def.name);
     font.reset(::CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                             static_cast<DWORD>(c.font->charset), OUT_DEFAULT_PRECIS,
+                             static_cast<DWORD>(def.charset), OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, face.c_str()));
   }
   return font.get();
@@ -350,7 +346,6 @@ void Win32Window::OnDpiChanged(int dpi, const RECT& suggested) {
   dpi_ = dpi;
   // Fonts made for the new DPI; the old ones are deleted once no control holds them any more.
   const auto oldFonts = std::exchange(fonts_, {});
-  const FontHandle oldDefault = std::move(defaultFont_);
   for (std::size_t i = 0; i < controls_.size(); ++i) {
     if (controls_[i].hwnd) {
       ::SendMessageW(controls_[i].hwnd, WM_SETFONT,

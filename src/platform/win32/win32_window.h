@@ -108,8 +108,7 @@ class Win32Window final : public WindowPeer {
   HICON bigIcon_ = nullptr;
   std::vector<ControlState> controls_;
   std::map<std::u16string, FontHandle> fonts_;  // by face, size and character set
-  FontHandle defaultFont_;
-  std::map<int, BrushHandle> brushes_;  // by control, for the control colour messages
+  std::map<int, BrushHandle> brushes_;          // by control, for the control colour messages
   BrushHandle backBrush_;
 };
 

@@ -22,6 +22,7 @@ using ::testing::ElementsAreArray;
 std::vector<std::string> calls;
 std::string failing;
 int failAt = 0;
+DWORD failError = 0;  // the last error a failing call leaves
 struct Drawn {
   int y;
   std::wstring text, face;
@@ -33,6 +34,7 @@ std::vector<Drawn> drawn;  // each line as drawn, with the font selected then
 int Record(const char* call) {
   calls.push_back(call);
   const bool fails = failing == call && --failAt <= 0;
+  if (fails) ::SetLastError(failError);
   return fails ? 0 : 1;
 }
 constexpr platform::win32::DocumentCalls kRecorded{
@@ -65,10 +67,13 @@ TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsL
     int raised;
     std::vector<std::string> first, last;  // the calls made, from the start and to the end
     bool ended = true;                     // EndDoc called before the printer goes
+    DWORD error = ERROR_GEN_FAILURE;
   } cases[] = {
       {"", 0, u"一行目\r\n\r\n三行目", 0, onePage, onePage},
       // A document that never started is not ended.
       {"StartDoc", 1, u"一行目", 482, {"StartDoc"}, {"StartDoc"}},
+      // The user cancelled the file name box of Microsoft Print to PDF: as the print dialog's.
+      {"StartDoc", 1, u"一行目", 32755, {"StartDoc"}, {"StartDoc"}, true, ERROR_CANCELLED},
       {"StartPage", 1, u"一行目", 482, {"StartDoc", "StartPage", "AbortDoc"}, {"AbortDoc"}},
       // A full first page is ended, the second never starts, and the document is sent.
       {"StartPage",
@@ -86,6 +91,7 @@ TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsL
     drawn.clear();
     failing = c.failing;
     failAt = c.at;
+    failError = c.error;
     HDC dc = ::CreateCompatibleDC(nullptr);
     {
       Win32Printer printer;

@@ -5,15 +5,18 @@
 #include <windows.h>
 // after windows.h
 #include <objbase.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "info/frm_about.h"
+#include "info/frm_tip.h"
 #include "memo/dialog_data_list.h"
 #include "memo/frm_main.h"
 #include "platform/runtime.h"
@@ -72,9 +75,12 @@ LOGFONTW FontOf(HWND window) {
   return font;
 }
 
-// How a font draws text on the screen: its width in pixels, and the characters it has no glyph
-// for.
-std::pair<int, int> Measure(HFONT font, const std::wstring& text) {
+// How a font draws text on the screen: its width and line height in pixels, and the characters
+// it has no glyph for.
+struct Measured {
+  int width, lineHeight, missing;
+};
+Measured Measure(HFONT font, const std::wstring& text) {
   const std::unique_ptr<HDC__, decltype([](HDC dc) { ::ReleaseDC(nullptr, dc); })> dc(
       ::GetDC(nullptr));
   const HGDIOBJ previous = ::SelectObject(dc.get(), font);
@@ -83,8 +89,11 @@ std::pair<int, int> Measure(HFONT font, const std::wstring& text) {
   std::vector<WORD> glyphs(text.size());
   ::GetGlyphIndicesW(dc.get(), text.c_str(), static_cast<int>(text.size()), glyphs.data(),
                      GGI_MARK_NONEXISTING_GLYPHS);
+  TEXTMETRICW metrics{};
+  ::GetTextMetricsW(dc.get(), &metrics);
   ::SelectObject(dc.get(), previous);
-  return {size.cx, static_cast<int>(std::count(glyphs.begin(), glyphs.end(), WORD{0xFFFF}))};
+  return {size.cx, metrics.tmHeight,
+          static_cast<int>(std::count(glyphs.begin(), glyphs.end(), WORD{0xFFFF}))};
 }
 
 class Win32WindowTest : public ::testing::Test {
@@ -140,26 +149,53 @@ TEST_F(Win32WindowTest, WindowsAreLaidOutFromTwipsAtTheDpiAndAgainWhenItChanges)
     EXPECT_EQ(ChildRect(ok), expected.editorOk) << "at " << dpi;
     EXPECT_EQ(FontOf(text1).lfHeight, expected.fontHeight9pt) << "at " << dpi;
     EXPECT_STREQ(FontOf(text1).lfFaceName, L"ＭＳ ゴシック");
-    NONCLIENTMETRICSW metrics{};  // a control given no font has the message font of the DPI
-    metrics.cbSize = sizeof metrics;
-    ::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, UINT(dpi));
-    EXPECT_EQ(FontOf(ok).lfHeight, metrics.lfMessageFont.lfHeight) << "at " << dpi;
+    const LOGFONTW dialogFont = FontOf(ok);  // a control given no font: the dialog font
+    EXPECT_EQ(dialogFont.lfHeight, expected.fontHeight9pt) << "at " << dpi;
+    EXPECT_STREQ(dialogFont.lfFaceName, L"MS Shell Dlg");
+    EXPECT_EQ(dialogFont.lfCharSet, SHIFTJIS_CHARSET);
   }
 }
 
-// Every single-line label of the About window shows its whole text ("support@pindle.exam" was
-// once cut), every character with a glyph of its font (under Wine, the prefix's font mapping).
-TEST_F(Win32WindowTest, TheAboutLabelsShowAllTheirText) {
-  rt.Show<frmAbout>();
-  Win32Window& about = Peer<frmAbout>();
-  const auto& controls = frmAboutDefinition().controls;
-  for (int i = 0; i < static_cast<int>(controls.size()); ++i) {
-    if (controls[i].kind != ControlKind::Label || controls[i].wordWrap) continue;
-    const RECT r = about.ControlRect(i);
-    const auto [width, missing] = Measure(about.ControlFont(i), Wide(controls[i].text));
-    EXPECT_LE(width, r.right - r.left) << Utf16ToUtf8(controls[i].name);
-    EXPECT_EQ(missing, 0) << Utf16ToUtf8(controls[i].name);
-  }
+// Every one-line box and label of every window holds a line of its font (a font taller than
+// the layouts were made for clips them), and every single-line label of the About window shows
+// its whole text ("support@pindle.exam" was once cut), every character with a glyph of its font
+// (under Wine, the prefix's font mapping).
+TEST_F(Win32WindowTest, OneLineBoxesAndLabelsHoldALineOfTheirFontAndAboutLabelsAllTheirText) {
+  const auto check = [&]<class F>(F&) {
+    Win32Window& w = Peer<F>();
+    const auto& controls = rt.Instance<F>().Definition().controls;
+    for (int i = 0; i < static_cast<int>(controls.size()); ++i) {
+      const ControlDef& c = controls[static_cast<std::size_t>(i)];
+      const bool box = c.kind == ControlKind::TextBox && !c.multiLine;
+      if (!box && c.kind != ControlKind::Label) continue;
+      RECT r = w.ControlRect(i);
+      if (box) ::GetClientRect(w.ControlWindow(i), &r);  // inside the box's edge
+      const Measured m = Measure(w.ControlFont(i), Wide(c.text));
+      EXPECT_GE(r.bottom - r.top, m.lineHeight) << Utf16ToUtf8(c.name);
+      if (!std::is_same_v<F, frmAbout> || box || c.wordWrap) continue;
+      EXPECT_LE(m.width, r.right - r.left) << Utf16ToUtf8(c.name);
+      EXPECT_EQ(m.missing, 0) << Utf16ToUtf8(c.name);
+    }
+  };
+  check(rt.Instance<frmMain>());
+  check(rt.Instance<Dialog_DataList>());
+  check(rt.Instance<Dialog_Printer>());
+  check(rt.Instance<frmAbout>());
+  check(rt.Instance<frmTip>());
+}
+
+// A copy started as administrator made the single-instance mutex with a security other copies
+// may not open: a copy that may not open it is the second all the same.
+TEST(Win32BackendTest, AnInstanceMutexThisCopyMayNotOpenMeansAnotherCopyRuns) {
+  PSECURITY_DESCRIPTOR denied = nullptr;  // everyone is denied everything
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;GA;;;WD)",
+                                                                     SDDL_REVISION_1, &denied, 0));
+  SECURITY_ATTRIBUTES security{sizeof security, denied, FALSE};
+  const KernelHandle first(::CreateMutexW(&security, FALSE, L"Local\\Pindle.SingleInstance"));
+  ::LocalFree(denied);
+  ASSERT_TRUE(first);
+  Win32Backend second(::GetModuleHandleW(nullptr));
+  EXPECT_TRUE(second.PrevInstance());
 }
 
 // Shell handlers started for mailto: may need COM on the asking thread.
