@@ -2,7 +2,8 @@
 """Draws Pindle's icons and writes them as 16-colour (4 bits per pixel) .ico files.
 
   product.ico  the program's icon, also the tray icon: a yellow note pad with ruled lines and a
-               red push pin, 16x16 and 32x32
+               red push pin, 16, 20, 24, 32 and 48 pixels square (the tray's small size at
+               100, 125 and 150 % and the window icon's)
   dialog.ico   the registered-memo editor's icon: a ruled white page with a pencil, 16x16
   pindle-16.png, pindle-32.png, pindle-64.png
                the product icon for Linux desktops (hicolor theme), the 64x64 one the 32x32
@@ -78,24 +79,26 @@ class Canvas:
 def note_pad(size):
     """The product icon: a note pad with a navy binding, blue rules and a red push pin."""
     c = Canvas(size)
-    if size == 32:
-        left, top, right, bottom = 4, 5, 25, 29
-        rules = range(13, bottom - 1, 4)
-        pin, radius, needle = (21, 5), 3.6, 3
-    else:
+    small = size < 20
+    if small:
         left, top, right, bottom = 1, 2, 12, 14
         rules = range(6, bottom - 1, 3)
-        pin, radius, needle = (10, 2), 2.3, 1
+        pin, radius, needle, binding = (10, 2), 2.3, 1, 2
+    else:  # drawn for 32 pixels, scaled
+        k = size / 32
+        left, top, right, bottom = round(4 * k), round(5 * k), round(25 * k), round(29 * k)
+        rules = range(round(13 * k), bottom - 1, max(3, round(4 * k)))
+        pin, radius, needle, binding = (round(21 * k), round(5 * k)), 3.6 * k, round(3 * k), round(3 * k)
     c.fill(left + 2, top + 2, right + 2, bottom + 1, GREY)  # shadow
     c.fill(left, top, right, bottom, YELLOW)  # paper
-    c.fill(left, top, right, top + (3 if size == 32 else 2), NAVY)  # binding
+    c.fill(left, top, right, top + binding, NAVY)  # binding
     c.frame(left, top, right, bottom, BLACK)
     for y in rules:
         c.fill(left + 2, y, right - 2, y, BLUE)
     px, py = pin
     c.fill(px, py + 1, px, py + 1 + needle + int(radius), SILVER)  # needle into the pad
     c.disc(px, py, radius, MAROON)  # the head, lit from the top left
-    if size == 32:
+    if not small:
         c.disc(px - 1, py - 1, radius - 1, RED)
         c.dot(px - 1, py - 2, WHITE)
     else:
@@ -205,7 +208,7 @@ def main(argv):
     if rest:
         resources = icons = rest[0]
     files = {
-        os.path.join(resources, "product.ico"): icon_file([note_pad(16), note_pad(32)]),
+        os.path.join(resources, "product.ico"): icon_file([note_pad(n) for n in (16, 20, 24, 32, 48)]),
         os.path.join(resources, "dialog.ico"): icon_file([page_and_pencil()]),
         os.path.join(icons, "pindle-16.png"): png_file(note_pad(16)),
         os.path.join(icons, "pindle-32.png"): png_file(note_pad(32)),

@@ -47,6 +47,9 @@ struct CloseWindow {
 struct CloseDc {
   void operator()(HDC h) const { ::DeleteDC(h); }
 };
+struct CloseIcon {
+  void operator()(HICON h) const { ::DestroyIcon(h); }
+};
 struct FreeGlobal {
   void operator()(HGLOBAL h) const { ::GlobalFree(h); }
 };
@@ -59,6 +62,7 @@ using MenuHandle = Owned<HMENU, CloseMenu>;
 using WindowHandle = Owned<HWND, CloseWindow>;
 using DcHandle = Owned<HDC, CloseDc>;
 using GlobalHandle = Owned<HGLOBAL, FreeGlobal>;
+using IconHandle = Owned<HICON, CloseIcon>;
 
 // Selects a GDI object into a DC for one scope.
 class Selected {

@@ -54,7 +54,24 @@ int Win32Os::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uin
   static_assert(sizeof data.szTip >= 64);  // the 88-byte form reads the first 64
   std::memcpy(data.szTip, record.data() + 24, 64);
   data.szTip[63] = '\0';
-  return ::Shell_NotifyIconA(dwMessage, &data) ? 1 : 0;
+  IconHandle sized;
+  if (dwMessage == NIM_ADD) {
+    // The tray shows its small size (16 pixels at 100 %, 20 at 125 %, 24 at 150 %): that image
+    // from the icon's resource, not a larger one the shell would shrink and blur.
+    sized.reset(
+        static_cast<HICON>(::CopyImage(data.hIcon, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                       ::GetSystemMetrics(SM_CYSMICON), LR_COPYFROMRESOURCE)));
+    if (sized) data.hIcon = sized.get();
+    // Explorer runs without elevation: a copy started as administrator still hears the
+    // taskbar come back and the clicks on its icon.
+    ::ChangeWindowMessageFilterEx(data.hWnd, ::RegisterWindowMessageW(L"TaskbarCreated"),
+                                  MSGFLT_ALLOW, nullptr);
+    ::ChangeWindowMessageFilterEx(data.hWnd, data.uCallbackMessage, MSGFLT_ALLOW, nullptr);
+  }
+  if (!::Shell_NotifyIconA(dwMessage, &data)) return 0;
+  if (dwMessage == NIM_ADD && sized) trayIcon_ = std::move(sized);
+  if (dwMessage == NIM_DELETE) trayIcon_.reset();
+  return 1;
 }
 
 std::intptr_t Win32Os::ShellExecuteA(Hwnd hWnd, const std::u16string& verb,

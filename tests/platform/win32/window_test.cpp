@@ -15,6 +15,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "host/tray_icon_data.h"
 #include "info/frm_about.h"
 #include "info/frm_tip.h"
 #include "memo/dialog_data_list.h"
@@ -22,6 +23,7 @@
 #include "platform/runtime.h"
 #include "platform/text.h"
 #include "platform/wide_text.h"
+#include "platform/win32/resources/resource_ids.h"
 #include "platform/win32/win32_backend.h"
 #include "platform/win32/win32_window.h"
 #include "print/dialog_printer.h"
@@ -196,6 +198,39 @@ TEST(Win32BackendTest, AnInstanceMutexThisCopyMayNotOpenMeansAnotherCopyRuns) {
   ASSERT_TRUE(first);
   Win32Backend second(::GetModuleHandleW(nullptr));
   EXPECT_TRUE(second.PrevInstance());
+}
+
+// The icon holds an image for each common scaling (16 to 48 pixels), and the tray is given the
+// one of its small size (no larger image for the shell to shrink and blur).
+TEST_F(Win32WindowTest, TheTrayIsGivenTheIconsOwnImageOfItsSize) {
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  const auto resource = [&](WORD id, LPCWSTR type) {
+    return ::LockResource(
+        ::LoadResource(instance, ::FindResourceW(instance, MAKEINTRESOURCEW(id), type)));
+  };
+  auto* group = static_cast<BYTE*>(resource(IDI_PRODUCT, RT_GROUP_ICON));
+  ASSERT_TRUE(group);
+  for (const int size : {16, 20, 24, 32, 48}) {
+    const int image = ::LookupIconIdFromDirectoryEx(group, TRUE, size, size, LR_DEFAULTCOLOR);
+    EXPECT_EQ(static_cast<BITMAPINFOHEADER*>(resource(WORD(image), RT_ICON))->biWidth, size);
+  }
+  NotifyIconData record;
+  record.cbSize = 88;
+  record.hWnd = Peer<frmTip>().Handle();
+  record.uID = 1;
+  record.hIcon = reinterpret_cast<std::intptr_t>(
+      ::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PRODUCT), IMAGE_ICON, 32, 32, LR_SHARED));
+  record.szTip = FixedTip(u"SysInfo");
+  Win32Os os;
+  ASSERT_EQ(os.Shell_NotifyIconA(kNimAdd, record.Bytes()), 1);
+  ICONINFO info{};
+  ASSERT_TRUE(::GetIconInfo(os.TrayIcon(), &info));
+  BITMAP bitmap{};
+  ::GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+  ::DeleteObject(info.hbmColor), ::DeleteObject(info.hbmMask);
+  EXPECT_EQ(bitmap.bmWidth, ::GetSystemMetrics(SM_CXSMICON));
+  EXPECT_EQ(os.Shell_NotifyIconA(kNimDelete, record.Bytes()), 1);
+  EXPECT_FALSE(os.TrayIcon());
 }
 
 // Shell handlers started for mailto: may need COM on the asking thread.
