@@ -3,6 +3,9 @@
 //   pindle_probe text TITLE [N]   the text of the N-th edit box (from 0) of the visible window
 //                                 titled TITLE, in UTF-8; exit code 1 when there is none.
 //   pindle_probe menu             the open pop-up menu's screen rectangle "left top right bottom".
+//   pindle_probe message TITLE    the text of the visible message box titled TITLE, in UTF-8.
+//   pindle_probe hotkey FILE      holds Alt+F1 as another program would, writes FILE once it
+//                                 does, and keeps it until it is ended.
 #include <windows.h>
 
 #include <cstdio>
@@ -17,6 +20,15 @@ HWND VisibleTopLevel(const wchar_t* windowClass, const wchar_t* title) {
   return window;
 }
 
+// WM_GETTEXT works across processes for edit and static controls.
+std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<std::size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1,
+                    L'\0');
+  text.resize(static_cast<std::size_t>(
+      ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+  return text;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -28,19 +40,33 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%ld %ld %ld %ld\n", long{r.left}, long{r.top}, long{r.right}, long{r.bottom});
     return 0;
   }
-  if ((argc != 3 && argc != 4) || command != L"text") {
-    std::fputs("usage: pindle_probe text TITLE [N] | pindle_probe menu\n", stderr);
+  if (argc == 3 && command == L"hotkey") {
+    if (!::RegisterHotKey(nullptr, 1, MOD_ALT, VK_F1)) return 1;
+    const HANDLE held =
+        ::CreateFileW(argv[2], GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ::CloseHandle(held);
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    }
+    return 0;
+  }
+  std::wstring text;
+  if (argc == 3 && command == L"message") {
+    HWND box = VisibleTopLevel(L"#32770", argv[2]);
+    for (HWND c = box ? ::FindWindowExW(box, nullptr, L"Static", nullptr) : nullptr; c;
+         c = ::FindWindowExW(box, c, L"Static", nullptr))
+      text += TextOf(c);
+    if (!box) return 1;
+  } else if ((argc == 3 || argc == 4) && command == L"text") {
+    HWND window = VisibleTopLevel(nullptr, argv[2]), edit = nullptr;
+    for (int n = argc == 4 ? _wtoi(argv[3]) : 0; window && n >= 0; --n)
+      edit = ::FindWindowExW(window, edit, L"Edit", nullptr);
+    if (!edit) return 1;
+    text = TextOf(edit);
+  } else {
+    std::fputs("usage: pindle_probe text TITLE [N] | menu | message TITLE | hotkey FILE\n", stderr);
     return 2;
   }
-  HWND window = VisibleTopLevel(nullptr, argv[2]), edit = nullptr;
-  for (int n = argc == 4 ? _wtoi(argv[3]) : 0; window && n >= 0; --n)
-    edit = ::FindWindowExW(window, edit, L"Edit", nullptr);
-  if (!edit) return 1;
-  // WM_GETTEXT works across processes for edit controls.
-  std::wstring text(static_cast<std::size_t>(::SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0)) + 1,
-                    L'\0');
-  text.resize(static_cast<std::size_t>(
-      ::SendMessageW(edit, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
   const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                          nullptr, 0, nullptr, nullptr);
   std::string bytes(static_cast<std::size_t>(size), '\0');
