@@ -58,6 +58,13 @@ TEST_F(ContractTest, EnterAndEscGoToTheDefaultAndCancelButtonsOnlyWhereThereAreS
     EXPECT_EQ(d->Text(f, focus), shows);
     rt.UnloadForm(f, platform::kUnloadFromCode);
   }
+  Probe& p = Open<Probe>();  // a hidden default or cancel button: no key presses it
+  platform::Control(p, u"cmdOk").SetVisible(false);
+  platform::Control(p, u"cmdCancel").SetVisible(false);
+  FocusOn(p, u"txtLine");
+  Events().clear();
+  d->Key(p, kVkReturn), d->Key(p, kVkEscape);
+  EXPECT_THAT(Events(), IsEmpty());
 }
 
 TEST_F(ContractTest, CheckBoxTogglesOnClickAndSpaceAndRaisesClickOnEveryChange) {

@@ -17,14 +17,9 @@ constexpr int kVkSpace = 32;
 
 HeadlessWindow::HeadlessWindow(HeadlessBackend& backend, Form& form, const FormDef& def,
                                Hwnd handle)
-    : backend_(backend), form_(form), def_(def), handle_(handle) {
+    : backend_(backend), form_(form), def_(def), model_(form, def), handle_(handle) {
   controls_.reserve(def.controls.size());
-  for (const auto& c : def.controls) {
-    ControlState s;
-    s.text = c.text;
-    s.visible = c.visible;
-    controls_.push_back(s);
-  }
+  for (const auto& c : def.controls) controls_.push_back({.text = c.text});
   backend_.Register(this);
 }
 
@@ -50,13 +45,7 @@ void HeadlessWindow::Show() {
   ++showCount_;
   if (!shownOnce_) {
     shownOnce_ = true;
-    focus_ = -1;
-    for (const int id : def_.TabOrder()) {
-      if (At(id).visible) {
-        focus_ = id;
-        break;
-      }
-    }
+    focus_ = model_.FirstFocus([](int) { return true; });
   }
   backend_.BringToFront(this);
 }
@@ -80,15 +69,14 @@ void HeadlessWindow::SetText(int control, std::u16string_view text) {
   s.text = text;
   s.selStart = s.selEnd = 0;
   // A text put in a combo box's edit part chooses no entry.
-  if (def_.controls[static_cast<std::size_t>(control)].kind == ControlKind::ComboBox)
-    s.listIndex = -1;
+  if (model_.Control(control).kind == ControlKind::ComboBox) s.listIndex = -1;
 }
 bool HeadlessWindow::GetControlVisible(int control) const {
-  return At(control).visible;
+  return model_.Visible(control);
 }
 
 void HeadlessWindow::SetControlVisible(int control, bool visible) {
-  At(control).visible = visible;
+  model_.SetVisible(control, visible);
   if (!visible && focus_ == control) focus_ = -1;
 }
 
@@ -105,7 +93,7 @@ int HeadlessWindow::GetListIndex(int control) const {
 void HeadlessWindow::SetListIndex(int control, int index) {
   auto& s = At(control);
   s.listIndex = index;
-  const auto& list = def_.controls[static_cast<std::size_t>(control)].list;
+  const auto& list = model_.Control(control).list;
   if (index >= 0 && index < static_cast<int>(list.size()))
     s.text = list[static_cast<std::size_t>(index)];
 }
@@ -113,8 +101,7 @@ void HeadlessWindow::SetListIndex(int control, int index) {
 void HeadlessWindow::SetTimerEnabled(int control, bool enabled) {
   auto& s = At(control);
   if (enabled && !s.timerEnabled) {
-    s.nextTickMs = backend_.TestClock().Peek().ToMilliseconds() +
-                   def_.controls[static_cast<std::size_t>(control)].interval;
+    s.nextTickMs = backend_.TestClock().Peek().ToMilliseconds() + model_.Control(control).interval;
   }
   s.timerEnabled = enabled;
 }
@@ -127,7 +114,7 @@ std::u16string HeadlessWindow::Text(std::u16string_view control, int index) cons
   return At(Id(control, index)).text;
 }
 bool HeadlessWindow::ControlVisible(std::u16string_view control, int index) const {
-  return At(Id(control, index)).visible;
+  return model_.Visible(Id(control, index));
 }
 int HeadlessWindow::Value(std::u16string_view control) const {
   return At(Id(control)).value;
@@ -145,16 +132,16 @@ std::pair<int, int> HeadlessWindow::Selection(std::u16string_view control) const
 }
 
 std::u16string HeadlessWindow::FocusedControl() const {
-  return focus_ < 0 ? std::u16string() : def_.controls[static_cast<std::size_t>(focus_)].name;
+  return focus_ < 0 ? std::u16string() : model_.Control(focus_).name;
 }
 
 void HeadlessWindow::Type(std::u16string_view control, std::u16string_view text) {
   const int id = Id(control);
-  const auto kind = def_.controls[static_cast<std::size_t>(id)].kind;
+  const auto kind = model_.Control(id).kind;
   if (kind != ControlKind::TextBox && kind != ControlKind::ComboBox) {
     throw std::logic_error("cannot type into " + Utf16ToUtf8(control));
   }
-  if (!At(id).visible) throw std::logic_error("typing into a hidden control");
+  if (!model_.Visible(id)) throw std::logic_error("typing into a hidden control");
   focus_ = id;
   At(id).text = text;
   At(id).selStart = At(id).selEnd = static_cast<int>(text.size());  // the caret after it
@@ -164,7 +151,7 @@ void HeadlessWindow::Type(std::u16string_view control, std::u16string_view text)
 
 void HeadlessWindow::TypeChars(std::u16string_view text) {
   if (focus_ < 0) return;
-  const auto& def = def_.controls[static_cast<std::size_t>(focus_)];
+  const auto& def = model_.Control(focus_);
   if (def.kind != ControlKind::TextBox && def.kind != ControlKind::ComboBox) return;
   auto& s = At(focus_);
   std::u16string typed;
@@ -188,8 +175,8 @@ void HeadlessWindow::PressControl(std::u16string_view control, int button) {
 
 void HeadlessWindow::Click(std::u16string_view control, int index) {
   const int id = Id(control, index);
-  const auto& def = def_.controls[static_cast<std::size_t>(id)];
-  if (!At(id).visible) throw std::logic_error("clicking a hidden control");
+  const auto& def = model_.Control(id);
+  if (!model_.Visible(id)) throw std::logic_error("clicking a hidden control");
   if (def.TakesFocus()) focus_ = id;
   if (def.kind == ControlKind::CheckBox) At(id).value = At(id).value == 1 ? 0 : 1;
   form_.RaiseClick(id);
@@ -214,7 +201,7 @@ void HeadlessWindow::PressSurface(int button, int xPixels, int yPixels) {
 void HeadlessWindow::MoveFocus(bool backwards) {
   std::vector<int> order;
   for (const int id : def_.TabOrder()) {
-    if (At(id).visible) order.push_back(id);
+    if (model_.Visible(id)) order.push_back(id);
   }
   if (order.empty()) return;
   const auto at = std::find(order.begin(), order.end(), focus_);
@@ -229,13 +216,8 @@ void HeadlessWindow::MoveFocus(bool backwards) {
 }
 
 void HeadlessWindow::PressButton(bool isDefault) {
-  for (std::size_t i = 0; i < def_.controls.size(); ++i) {
-    const auto& c = def_.controls[i];
-    if (c.kind == ControlKind::CommandButton && (isDefault ? c.isDefault : c.isCancel) &&
-        controls_[i].visible) {
-      form_.RaiseClick(static_cast<int>(i));
-      return;
-    }
+  if (const int button = model_.DialogButton(isDefault, [](int) { return true; }); button >= 0) {
+    form_.RaiseClick(button);
   }
 }
 
@@ -248,7 +230,7 @@ void HeadlessWindow::PressKey(int keyCode, int shift) {
     form_.RaiseKeyDown(keyCode, shift);
     return;
   }
-  const auto& def = def_.controls[static_cast<std::size_t>(focus_)];
+  const auto& def = model_.Control(focus_);
   if (def.kind == ControlKind::CommandButton && (keyCode == kVkReturn || keyCode == kVkSpace)) {
     form_.RaiseClick(focus_);
   } else if (def.kind == ControlKind::CheckBox && keyCode == kVkSpace) {

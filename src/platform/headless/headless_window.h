@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/form.h"
+#include "platform/window_model.h"
 #include "platform/window_peer.h"
 
 namespace pindle::platform::headless {
@@ -15,7 +16,6 @@ class HeadlessBackend;
 
 struct ControlState {
   std::u16string text;
-  bool visible = true;
   int value = 0;
   int listIndex = -1;
   int selStart = 0, selEnd = 0;  // text boxes: the selection, or the caret where they meet
@@ -98,6 +98,7 @@ class HeadlessWindow final : public WindowPeer {
   HeadlessBackend& backend_;
   Form& form_;
   const FormDef& def_;
+  WindowModel model_;
   Hwnd handle_;
   bool visible_ = false;
   bool shownOnce_ = false;

@@ -62,6 +62,7 @@ QtWindow::QtWindow(QtBackend& backend, Form& form, const FormDef& def)
     : backend_(backend),
       form_(form),
       def_(def),
+      model_(form, def),
       widget_(new FormWidget(FlagsOf(def)), &DeleteLater),
       controls_(def.controls.size()) {
   handle_ = backend_.Register(this);
@@ -76,10 +77,6 @@ QtWindow::QtWindow(QtBackend& backend, Form& form, const FormDef& def)
                                      : QStringLiteral(":/pindle/dialog.ico")));
   }
   widget_->setFont(FontOf(std::nullopt));
-  for (std::size_t i = 0; i < def.controls.size(); ++i) {
-    controls_[i].caption = def.controls[i].text;
-    controls_[i].visible = def.controls[i].visible;
-  }
   CreateControls();
   PlaceWindow();
 }
@@ -100,31 +97,24 @@ QWidget* QtWindow::ControlWidget(int control) const {
 }
 
 QWidget* QtWindow::SurfaceOf(int control) const {
-  const ControlDef& c = def_.controls.at(static_cast<std::size_t>(control));
-  const int container = c.container.empty() ? -1 : def_.Find(c.container);
+  const int container = model_.ContainerOf(control);
   QWidget* surface = container >= 0 ? ControlWidget(container) : nullptr;
   return surface ? surface : widget_.get();
 }
 
 QRect QtWindow::ControlRect(int control) const {
-  const ControlDef& c = def_.controls.at(static_cast<std::size_t>(control));
-  if (c.kind == ControlKind::Line) {
-    return QRect(QPoint(Px(std::min(c.left, c.width)), Px(std::min(c.top, c.height))),
-                 QPoint(Px(std::max(c.left, c.width)), Px(std::max(c.top, c.height))));
-  }
-  return QRect(Px(c.left), Px(c.top), Px(c.left + c.width) - Px(c.left),
-               Px(c.top + c.height) - Px(c.top));
+  const PixelRect r = model_.Rect(control, dpi_);
+  return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
 void QtWindow::CreateControls() {
   // Containers first, so that their contents can be placed on them.
   std::vector<int> order(def_.controls.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
-  std::stable_partition(order.begin(), order.end(), [this](int i) {
-    return def_.controls[static_cast<std::size_t>(i)].container.empty();
-  });
+  std::stable_partition(order.begin(), order.end(),
+                        [this](int i) { return model_.Control(i).container.empty(); });
   for (const int i : order) {
-    const ControlDef& c = def_.controls[static_cast<std::size_t>(i)];
+    const ControlDef& c = model_.Control(i);
     auto& state = controls_[static_cast<std::size_t>(i)];
     if (c.kind == ControlKind::Timer) {
       state.timer = new QTimer(widget_.get());
@@ -151,7 +141,7 @@ void QtWindow::CreateControls() {
     if (c.kind == ControlKind::CheckBox) {
       w->setAutoFillBackground(true);
       QPalette p = w->palette();
-      p.setColor(QPalette::Window, BackColorOf(def_.Find(c.container)));
+      p.setColor(QPalette::Window, BackColorOf(model_.ContainerOf(i)));
       w->setPalette(p);
     }
   }
@@ -178,15 +168,11 @@ void QtWindow::PlaceWindow() {
 void QtWindow::Show() {
   if (!shownOnce_) {
     shownOnce_ = true;
-    QWidget* first = nullptr;
-    for (const int id : def_.TabOrder()) {
-      QWidget* w = ControlWidget(id);
-      if (w && controls_[static_cast<std::size_t>(id)].visible && w->isEnabled()) {
-        first = w;
-        break;
-      }
-    }
-    (first ? first : widget_.get())->setFocus(Qt::OtherFocusReason);
+    const int first = model_.FirstFocus([this](int id) {
+      const QWidget* w = ControlWidget(id);
+      return w && w->isEnabled();
+    });
+    (first >= 0 ? ControlWidget(first) : widget_.get())->setFocus(Qt::OtherFocusReason);
     if (def_.windowState == WindowState::Maximized) {
       if (const QScreen* screen = widget_->screen()) {
         widget_->setMinimumSize(0, 0);
@@ -217,39 +203,34 @@ std::intptr_t QtWindow::IconHandle() const {
 }
 
 std::u16string QtWindow::GetText(int control) const {
-  const auto& state = controls_.at(static_cast<std::size_t>(control));
-  return state.widget && def_.controls[static_cast<std::size_t>(control)].kind != ControlKind::Frame
-             ? ControlText(*state.widget)
-             : state.caption;
+  QWidget* widget = ControlWidget(control);
+  return widget && model_.Control(control).kind != ControlKind::Frame ? ControlText(*widget)
+                                                                      : model_.Caption(control);
 }
 
 void QtWindow::SetText(int control, std::u16string_view text) {
-  auto& state = controls_.at(static_cast<std::size_t>(control));
   // A label drawn on its window is repainted only when its text changes (the quick memo
   // window's clock sets its captions ten times a second).
-  if (!state.widget && state.caption == text) return;
-  state.caption = text;
-  if (state.widget) {
-    SetControlText(*state.widget, text);
-    state.widget->update();
-  } else {
+  const bool changed = model_.SetCaption(control, text);
+  if (QWidget* widget = ControlWidget(control)) {
+    SetControlText(*widget, text);
+    widget->update();
+  } else if (changed) {
     SurfaceOf(control)->update(ControlRect(control));
   }
 }
 
 bool QtWindow::GetControlVisible(int control) const {
-  return controls_.at(static_cast<std::size_t>(control)).visible;
+  return model_.Visible(control);
 }
 
 void QtWindow::SetControlVisible(int control, bool visible) {
-  auto& state = controls_.at(static_cast<std::size_t>(control));
-  state.visible = visible;
-  if (state.widget) {
+  model_.SetVisible(control, visible);
+  if (QWidget* widget = ControlWidget(control)) {
     // A hidden control's focus goes to the window itself, not on to the next control.
-    if (!visible &&
-        (state.widget->hasFocus() || state.widget->isAncestorOf(QApplication::focusWidget())))
+    if (!visible && (widget->hasFocus() || widget->isAncestorOf(QApplication::focusWidget())))
       widget_->setFocus(Qt::OtherFocusReason);
-    state.widget->setVisible(visible);
+    widget->setVisible(visible);
   } else {
     SurfaceOf(control)->update(ControlRect(control));
   }
@@ -285,7 +266,7 @@ void QtWindow::SetTimerEnabled(int control, bool enabled) {
   if (!enabled) {
     timer->stop();
   } else if (!timer->isActive()) {
-    timer->start(std::max(1, def_.controls[static_cast<std::size_t>(control)].interval));
+    timer->start(std::max(1, model_.Control(control).interval));
   }
 }
 
@@ -307,18 +288,15 @@ std::optional<int> QtWindow::TrackPopupMenu(int menu, int /*flags*/) {
 }
 
 QColor QtWindow::BackColorOf(int container) const {
-  const std::optional<Color>& back =
-      container < 0 ? def_.backColor : def_.controls[static_cast<std::size_t>(container)].backColor;
+  const std::optional<Color> back = model_.BackColorOf(container);
   return back ? ToQColor(*back) : QApplication::palette().color(QPalette::Button);
 }
 
 void QtWindow::PaintSurface(QWidget& surface, int container) {
   QPainter p(&surface);
   p.fillRect(surface.rect(), BackColorOf(container));
-  const std::u16string containerName =
-      container >= 0 ? def_.controls[static_cast<std::size_t>(container)].name : std::u16string();
   if (container >= 0) {
-    const ControlDef& box = def_.controls[static_cast<std::size_t>(container)];
+    const ControlDef& box = model_.Control(container);
     if (box.kind == ControlKind::PictureBox) {
       if (box.border) {
         p.setPen(QApplication::palette().color(QPalette::Dark));
@@ -343,18 +321,17 @@ void QtWindow::PaintSurface(QWidget& surface, int container) {
       p.drawText(text, Qt::AlignLeft | Qt::AlignTop, caption);
     }
   }
-  for (std::size_t i = 0; i < def_.controls.size(); ++i) {
-    const ControlDef& c = def_.controls[i];
-    if (c.container != containerName || !controls_[i].visible) continue;
+  for (const int i : model_.Painted(container)) {
+    const ControlDef& c = model_.Control(i);
     if (c.kind == ControlKind::Label) {
-      const QRect r = ControlRect(static_cast<int>(i));
-      p.fillRect(r, c.backColor ? ToQColor(*c.backColor) : BackColorOf(container));
+      const QRect r = ControlRect(i);
+      const std::optional<Color> back = model_.LabelBackColor(i);
+      p.fillRect(r, back ? ToQColor(*back) : BackColorOf(container));
       p.setFont(FontOf(c.font));
       p.setPen(c.foreColor ? ToQColor(*c.foreColor)
                            : QApplication::palette().color(QPalette::ButtonText));
-      p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-                 ToQString(controls_[i].caption));
-    } else if (c.kind == ControlKind::Line) {
+      p.drawText(r, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, ToQString(model_.Caption(i)));
+    } else {  // a line
       QPen pen(c.foreColor ? ToQColor(*c.foreColor) : QColor(Qt::black));
       pen.setWidth(std::max(1, c.borderWidth * dpi_ / 96));
       p.setPen(pen);
@@ -363,25 +340,13 @@ void QtWindow::PaintSurface(QWidget& surface, int container) {
   }
 }
 
-int QtWindow::LabelAt(int container, QPoint pt) const {
-  const std::u16string containerName =
-      container >= 0 ? def_.controls[static_cast<std::size_t>(container)].name : std::u16string();
-  for (std::size_t i = def_.controls.size(); i-- > 0;) {
-    const ControlDef& c = def_.controls[i];
-    if (c.kind != ControlKind::Label || c.container != containerName || !controls_[i].visible)
-      continue;
-    if (ControlRect(static_cast<int>(i)).contains(pt)) return static_cast<int>(i);
-  }
-  return -1;
-}
-
 void QtWindow::PressSurface(FormSurface& surface, int container, Qt::MouseButton button, QPoint pt,
                             Qt::KeyboardModifiers modifiers) {
   // A press of any button on a label is the label's; a left one clicks it on release.
-  if (const int label = LabelAt(container, pt); label >= 0) {
-    if (button == Qt::LeftButton) pressedLabel_ = label;
-    return;
-  }
+  const int buttonNumber = button == Qt::LeftButton    ? kLeftButton
+                           : button == Qt::RightButton ? kRightButton
+                                                       : kMiddleButton;
+  if (model_.PressLabel(container, pt.x(), pt.y(), dpi_, buttonNumber)) return;
   if (container >= 0) {
     if (surface.focusPolicy() != Qt::NoFocus) surface.setFocus(Qt::MouseFocusReason);
     return;
@@ -397,25 +362,17 @@ void QtWindow::PressSurface(FormSurface& surface, int container, Qt::MouseButton
 }
 
 void QtWindow::ReleaseSurface(int container, Qt::MouseButton button, QPoint pt) {
-  if (button != Qt::LeftButton || pressedLabel_ < 0) return;
-  const int label = pressedLabel_;
-  pressedLabel_ = -1;
-  // A label is clicked when the button goes up over the label it went down on.
-  if (LabelAt(container, pt) == label && form_.HasHandler(label, Event::Click)) {
-    form_.RaiseClick(label);  // may unload this window
-  }
+  if (button == Qt::LeftButton) model_.ReleaseLabel(container, pt.x(), pt.y(), dpi_);
 }
 
 bool QtWindow::ClickButton(bool isDefault) {
-  for (std::size_t i = 0; i < def_.controls.size(); ++i) {
-    const ControlDef& c = def_.controls[i];
-    if (c.kind != ControlKind::CommandButton || !(isDefault ? c.isDefault : c.isCancel)) continue;
-    auto* button = qobject_cast<QPushButton*>(controls_[i].widget);
-    if (!button || !controls_[i].visible || !button->isEnabled()) return false;
-    button->click();  // may unload this window
-    return true;
-  }
-  return false;
+  const int button = model_.DialogButton(isDefault, [this](int i) {
+    const QWidget* w = ControlWidget(i);
+    return w && w->isEnabled();
+  });
+  if (button < 0) return false;
+  static_cast<QPushButton*>(ControlWidget(button))->click();  // may unload this window
+  return true;
 }
 
 bool QtWindow::DialogKey(int qtKey) {
@@ -428,11 +385,11 @@ bool QtWindow::DialogKey(int qtKey) {
     if (w && (w == focus || w->isAncestorOf(focus))) focused = static_cast<int>(i);
   }
   if (focused >= 0) {
-    const ControlDef& c = def_.controls[static_cast<std::size_t>(focused)];
+    const ControlDef& c = model_.Control(focused);
     // Enter types a line break in a multi-line box.
     if (c.kind == ControlKind::TextBox && c.multiLine && enter) return false;
     if (enter && c.kind == ControlKind::CommandButton) {
-      static_cast<QPushButton*>(controls_[static_cast<std::size_t>(focused)].widget)->click();
+      static_cast<QPushButton*>(ControlWidget(focused))->click();
       return true;
     }
   }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/form.h"
+#include "platform/window_model.h"
 #include "platform/window_peer.h"
 
 namespace pindle::platform::qt {
@@ -55,11 +56,10 @@ class QtWindow final : public WindowPeer {
   QWidget* SurfaceOf(int control) const;
   // A control's rectangle in pixels, relative to its container.
   QRect ControlRect(int control) const;
-  int Px(int twips) const { return (twips * dpi_ + 720) / 1440; }
+  int Px(int twips) const { return TwipsToPixels(twips, dpi_); }
 
   // Painting and mouse presses of a surface (the window's, or a container's).
   void PaintSurface(QWidget& surface, int container);
-  int LabelAt(int container, QPoint pt) const;
   void PressSurface(FormSurface& surface, int container, Qt::MouseButton button, QPoint pt,
                     Qt::KeyboardModifiers modifiers);
   void ReleaseSurface(int container, Qt::MouseButton button, QPoint pt);
@@ -71,8 +71,6 @@ class QtWindow final : public WindowPeer {
  private:
   struct ControlState {
     QWidget* widget = nullptr;  // a child of the window's widget
-    std::u16string caption;     // labels: their text
-    bool visible = true;
     QTimer* timer = nullptr;
   };
 
@@ -85,10 +83,10 @@ class QtWindow final : public WindowPeer {
   QtBackend& backend_;
   Form& form_;
   const FormDef& def_;
+  WindowModel model_;
   Hwnd handle_ = 0;
   int dpi_ = 96;
   bool shownOnce_ = false;
-  int pressedLabel_ = -1;
   QObject context_;  // connections end with the window
   std::unique_ptr<FormWidget, void (*)(FormWidget*)> widget_;
   std::vector<ControlState> controls_;

@@ -718,7 +718,8 @@ LRESULT Win32Window::OnFormMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       for (std::size_t i = 0; i < def_.controls.size(); ++i) {
         if (def_.controls[i].kind == ControlKind::CommandButton && def_.controls[i].isDefault) {
-          return MAKELRESULT(kIdBase + static_cast<int>(i), DC_HASDEFID);
+          // A hidden default button is pressed by no key.
+          return controls_[i].visible ? MAKELRESULT(kIdBase + static_cast<int>(i), DC_HASDEFID) : 0;
         }
       }
       return 0;
