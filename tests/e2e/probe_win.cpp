@@ -3,9 +3,12 @@
 //   pindle_probe text TITLE [N]   the text of the N-th edit box (from 0) of the visible window
 //                                 titled TITLE, in UTF-8; exit code 1 when there is none.
 //   pindle_probe menu             the open pop-up menu's screen rectangle "left top right bottom".
+//   pindle_probe hold PATH MS     holds the file open, sharing nothing, for MS milliseconds, as a
+//                                 virus scanner may; says "held" once it has it.
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -28,8 +31,17 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%ld %ld %ld %ld\n", long{r.left}, long{r.top}, long{r.right}, long{r.bottom});
     return 0;
   }
+  if (argc == 4 && command == L"hold") {
+    const std::unique_ptr<void, decltype(&::CloseHandle)> file(
+        ::CreateFileW(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), ::CloseHandle);
+    if (file.get() == INVALID_HANDLE_VALUE) return 1;
+    std::puts("held");
+    std::fflush(stdout);
+    ::Sleep(static_cast<DWORD>(_wtoi(argv[3])));
+    return 0;
+  }
   if ((argc != 3 && argc != 4) || command != L"text") {
-    std::fputs("usage: pindle_probe text TITLE [N] | pindle_probe menu\n", stderr);
+    std::fputs("usage: pindle_probe text TITLE [N] | menu | hold PATH MS\n", stderr);
     return 2;
   }
   HWND window = VisibleTopLevel(nullptr, argv[2]), edit = nullptr;
