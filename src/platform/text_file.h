@@ -29,7 +29,10 @@ std::optional<std::string> ReadFileIfExists(const std::u16string& path);
 // old file or the new one, whole.  On Linux the new file has no name until it is complete, so
 // at most a complete copy under the name + ".pindle-save" can be left, in the instant between
 // the last two steps (on file systems without unnamed files, for the whole save); the next
-// save removes it.
+// save removes it.  On Windows a step that another program holds up for a moment (a virus
+// scanner or the search indexer reading the file or the new one) is tried again for about two
+// seconds in all; should the file be gone from its name and neither the new content nor the
+// old one be able to take it again, they stay under the names the error gives.
 void ReplaceFileContents(const std::u16string& path, std::string_view bytes);
 
 // The lines of a text, as sequential line input reads them: a line ends at CR LF, CR or LF;

@@ -16,6 +16,7 @@
 #include "platform/runtime_error.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "platform/text_file_win.h"
 #include "platform/wide_text.h"
 
 namespace pindle::platform {
@@ -34,33 +35,15 @@ class FileHandle {
 
   bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
   HANDLE get() const { return handle_; }
-  // Closes now and reports whether the close succeeded.
-  bool Close() {
-    const BOOL closed = ::CloseHandle(handle_);
+  // Closes now through close and reports whether the close succeeded.
+  bool Close(BOOL(WINAPI* close)(HANDLE)) {
+    const BOOL closed = close(handle_);
     handle_ = INVALID_HANDLE_VALUE;
     return closed != FALSE;
   }
 
  private:
   HANDLE handle_;
-};
-
-// Owns the name of a temporary file: the file is deleted when the owner goes, unless Keep()
-// says it has taken its final place.  Destroy any handle to the file first.
-class TemporaryFileName {
- public:
-  explicit TemporaryFileName(std::wstring name) : name_(std::move(name)) {}
-  ~TemporaryFileName() {
-    if (!name_.empty()) ::DeleteFileW(name_.c_str());
-  }
-  TemporaryFileName(const TemporaryFileName&) = delete;
-  TemporaryFileName& operator=(const TemporaryFileName&) = delete;
-
-  const wchar_t* c_str() const { return name_.c_str(); }
-  void Keep() { name_.clear(); }
-
- private:
-  std::wstring name_;
 };
 
 // Owns a buffer FormatMessageW allocated.
@@ -106,7 +89,9 @@ int ErrorNumber(DWORD error) {
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
     case ERROR_WRITE_PROTECT:
-    case ERROR_UNABLE_TO_REMOVE_REPLACED:  // ReplaceFileW: the file is in use
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:  // ReplaceFileW: the file or the new one is in use
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
       return err::kPermissionDenied;
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
@@ -139,11 +124,93 @@ bool IsDirectory(const std::wstring& name) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-// Moves the finished temporary file to the file's name, replacing whatever is there.
-bool MoveIntoPlace(const TemporaryFileName& temp, const std::wstring& name) {
-  return ::MoveFileExW(temp.c_str(), name.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+// What another program that has a file open for a moment causes: a virus scanner, the search
+// indexer or a synchronising client reading memo.txt or the new file just written beside it.
+bool IsMomentary(DWORD error) {
+  switch (error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_ACCESS_DENIED:  // also a file whose deletion waits for another program's close
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+    case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+      return true;
+    default:
+      return false;
+  }
 }
+
+// The waits of one save between attempts at a step that such a moment refuses: 20 ms, then
+// each twice the last up to 250 ms, two seconds in all.
+class Patience {
+ public:
+  explicit Patience(void(WINAPI* sleep)(DWORD)) : sleep_(sleep) {}
+
+  // Waits and says to try again while error is a moment's and time is left.
+  bool Again(DWORD error) {
+    if (!IsMomentary(error) || waited_ >= kTotal) return false;
+    const DWORD wait = std::min(next_, kTotal - waited_);
+    sleep_(wait);
+    waited_ += wait;
+    next_ = std::min<DWORD>(2 * next_, 250);
+    return true;
+  }
+
+ private:
+  static constexpr DWORD kTotal = 2000;
+  void(WINAPI* sleep_)(DWORD);
+  DWORD waited_ = 0;
+  DWORD next_ = 20;
+};
+
+DWORD ErrorUnless(BOOL succeeded) {
+  return succeeded ? ERROR_SUCCESS : ::GetLastError();
+}
+
+// Runs step (returning its error) until it succeeds or patience ends; the last error.
+template <class Step>
+DWORD Persist(Patience& patience, Step step) {
+  DWORD error = step();
+  while (error != ERROR_SUCCESS && patience.Again(error)) error = step();
+  return error;
+}
+
+// The new file written beside the file and the name the old one may be moved aside to.  Both
+// are removed when the owner goes, unless Keep() says the file's content now lives there.
+class SaveFiles {
+ public:
+  SaveFiles(const SaveCalls& calls, Patience& patience, std::wstring temp, std::wstring backup)
+      : calls_(calls), patience_(patience), temp_(std::move(temp)), backup_(std::move(backup)) {}
+  ~SaveFiles() {
+    if (kept_) return;
+    if (!placed_) Remove(temp_);
+    Remove(backup_);
+  }
+  SaveFiles(const SaveFiles&) = delete;
+  SaveFiles& operator=(const SaveFiles&) = delete;
+
+  const std::wstring& temp() const { return temp_; }
+  const std::wstring& backup() const { return backup_; }
+  bool Exists(const std::wstring& name) const {
+    return calls_.getFileAttributes(name.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+  // The new file has taken the file's place.
+  void Placed() { placed_ = true; }
+  void Keep() { kept_ = true; }
+
+ private:
+  void Remove(const std::wstring& name) {
+    Persist(patience_, [&] {
+      const DWORD error = ErrorUnless(calls_.deleteFile(name.c_str()));
+      return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
+    });
+  }
+
+  const SaveCalls& calls_;
+  Patience& patience_;
+  std::wstring temp_, backup_;
+  bool placed_ = false, kept_ = false;
+};
 
 }  // namespace
 
@@ -178,8 +245,13 @@ std::optional<std::string> ReadFileIfExists(const std::u16string& path) {
 }
 
 void ReplaceFileContents(const std::u16string& path, std::string_view bytes) {
+  ReplaceFileContents(path, bytes, SaveCalls{});
+}
+
+void ReplaceFileContents(const std::u16string& path, std::string_view bytes,
+                         const SaveCalls& calls) {
   const std::wstring name = Wide(path);
-  const DWORD attributes = ::GetFileAttributesW(name.c_str());
+  const DWORD attributes = calls.getFileAttributes(name.c_str());
   const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
   if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     FailWithNumber(err::kPathFileAccess, u"ファイルではなくフォルダなので保存できません", path);
@@ -188,74 +260,81 @@ void ReplaceFileContents(const std::u16string& path, std::string_view bytes) {
   if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     Fail(ERROR_ACCESS_DENIED, u"ファイルが書き込み禁止です", path);
   }
-  // ReplaceFileW needs to delete the old file; when another program holds it open without
-  // allowing that, say so before anything is written.  (Wine's ReplaceFileW would also leave
-  // a temporary file of its own behind in that case.)
-  if (exists) {
-    FileHandle probe(::CreateFileW(name.c_str(), DELETE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!probe.valid()) {
-      const DWORD error = ::GetLastError();
-      if (error != ERROR_FILE_NOT_FOUND) {
-        Fail(error, u"ファイルが他のプログラムで使われています", path);
-      }
-    }
-  }
+  Patience patience(calls.sleep);
 
-  // The temporary file sits beside the file, so the final step is a rename on one volume.
+  // The new file sits beside the file, so the final step is a rename on one volume.
   std::random_device random;
-  std::wstring tempName;
+  std::wstring suffix, temp;
   HANDLE raw = INVALID_HANDLE_VALUE;
-  for (int attempt = 0; attempt < 16 && raw == INVALID_HANDLE_VALUE; ++attempt) {
-    tempName = name + L".tmp" + std::to_wstring(random() % 1000000);
-    raw = ::CreateFileW(tempName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (raw == INVALID_HANDLE_VALUE) {
-      const DWORD error = ::GetLastError();
-      if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-        Fail(error, u"保存用の一時ファイルを作れません", path);
-      }
+  for (int taken = 0; raw == INVALID_HANDLE_VALUE;) {
+    suffix = std::to_wstring(random() % 1000000);
+    temp = name + L".tmp" + suffix;
+    raw = calls.createFile(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    const DWORD error = raw == INVALID_HANDLE_VALUE ? ::GetLastError() : ERROR_SUCCESS;
+    const bool nameTaken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    if (error != ERROR_SUCCESS && !(nameTaken && ++taken < 16) && !patience.Again(error)) {
+      Fail(error, u"保存用の一時ファイルを作れません", path);
     }
   }
-  if (raw == INVALID_HANDLE_VALUE) {
-    Fail(ERROR_FILE_EXISTS, u"保存用の一時ファイルを作れません", path);
-  }
-  TemporaryFileName temp(std::move(tempName));  // declared first: deleted after the close
+  // Declared first: removed after the close.
+  SaveFiles files(calls, patience, std::move(temp), name + L".old" + suffix);
   FileHandle file(raw);
 
   std::size_t done = 0;
   while (done < bytes.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
     DWORD written = 0;
-    if (!::WriteFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) {
+    if (!calls.writeFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) {
       Fail(::GetLastError(), u"ファイルに書き込めません", path);
     }
     if (written == 0) Fail(ERROR_WRITE_FAULT, u"ファイルに書き込めません", path);
     done += written;
   }
-  if (!::FlushFileBuffers(file.get())) Fail(::GetLastError(), u"ファイルに書き込めません", path);
-  if (!file.Close()) Fail(::GetLastError(), u"ファイルに書き込めません", path);
-
-  if (exists) {
-    // The old file's attributes and security go to the new one where they can; a share that
-    // cannot take them over does not stop the save.
-    if (!::ReplaceFileW(name.c_str(), temp.c_str(), nullptr,
-                        REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
-                        nullptr)) {
-      const DWORD error = ::GetLastError();
-      // The file went away since it was looked at, or ReplaceFileW removed it but could not
-      // rename the new one: either way the new content only has to move into place.
-      const bool onlyMoveLeft =
-          error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT;
-      if (!onlyMoveLeft || !MoveIntoPlace(temp, name)) {
-        Fail(error, u"ファイルを置き換えられません", path);
-      }
-    }
-  } else if (!MoveIntoPlace(temp, name)) {
-    Fail(::GetLastError(), u"ファイルを置き換えられません", path);
+  if (!calls.flushFileBuffers(file.get())) {
+    Fail(::GetLastError(), u"ファイルに書き込めません", path);
   }
-  temp.Keep();
+  if (!file.Close(calls.closeHandle)) Fail(::GetLastError(), u"ファイルに書き込めません", path);
+
+  // The old file's attributes and security go to the new one where they can; a share that
+  // cannot take them over does not stop the save.  With a backup name, every failure leaves
+  // the old file under its name or under the backup name, never only under a name of Windows'
+  // choosing.
+  while (exists) {
+    if (calls.replaceFile(name.c_str(), files.temp().c_str(), files.backup().c_str(),
+                          REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr,
+                          nullptr)) {
+      files.Placed();
+      return;
+    }
+    const DWORD error = ::GetLastError();
+    // Moved aside to the backup name, or removed by another program: the new content only
+    // has to move into place.
+    if (!files.Exists(name)) break;
+    if (!patience.Again(error)) Fail(error, u"ファイルを置き換えられません", path);
+  }
+  const DWORD error = Persist(patience, [&] {
+    return ErrorUnless(calls.moveFile(files.temp().c_str(), name.c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  });
+  if (error == ERROR_SUCCESS) {
+    files.Placed();
+    return;
+  }
+  // The new content cannot take the place: the old one goes back, or else both stay where
+  // they are, and the message says where.
+  const auto restore = [&] {
+    return ErrorUnless(
+        calls.moveFile(files.backup().c_str(), name.c_str(), MOVEFILE_WRITE_THROUGH));
+  };
+  if (files.Exists(name) ||
+      (files.Exists(files.backup()) && Persist(patience, restore) == ERROR_SUCCESS)) {
+    Fail(error, u"ファイルを置き換えられません", path);
+  }
+  files.Keep();
+  std::u16string where = u"ファイルを置き換えられません。新しい内容は " + Narrow(files.temp());
+  if (files.Exists(files.backup())) where += u"、元の内容は " + Narrow(files.backup());
+  Fail(error, where + u" にあります", path);
 }
 
 }  // namespace pindle::platform

@@ -6,9 +6,12 @@
 //   pindle_probe message TITLE    the text of the visible message box titled TITLE, in UTF-8.
 //   pindle_probe hotkey FILE      holds Alt+F1 as another program would, writes FILE once it
 //                                 does, and keeps it until it is ended.
+//   pindle_probe hold PATH MS     holds the file open, sharing nothing, for MS milliseconds, as a
+//                                 virus scanner may; says "held" once it has it.
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 namespace {
@@ -40,6 +43,15 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%ld %ld %ld %ld\n", long{r.left}, long{r.top}, long{r.right}, long{r.bottom});
     return 0;
   }
+  if (argc == 4 && command == L"hold") {
+    const std::unique_ptr<void, decltype(&::CloseHandle)> file(
+        ::CreateFileW(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr), ::CloseHandle);
+    if (file.get() == INVALID_HANDLE_VALUE) return 1;
+    std::puts("held");
+    std::fflush(stdout);
+    ::Sleep(static_cast<DWORD>(_wtoi(argv[3])));
+    return 0;
+  }
   if (argc == 3 && command == L"hotkey") {
     if (!::RegisterHotKey(nullptr, 1, MOD_ALT, VK_F1)) return 1;
     const HANDLE held =
@@ -64,7 +76,9 @@ int wmain(int argc, wchar_t** argv) {
     if (!edit) return 1;
     text = TextOf(edit);
   } else {
-    std::fputs("usage: pindle_probe text TITLE [N] | menu | message TITLE | hotkey FILE\n", stderr);
+    std::fputs(
+        "usage: pindle_probe text TITLE [N] | menu | message TITLE | hotkey FILE | hold PATH MS\n",
+        stderr);
     return 2;
   }
   const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
