@@ -11,11 +11,13 @@ std::u16string HotkeyName(unsigned modifiers, unsigned vk) {
   if (modifiers & 4u) name += u"Shift+";
   if (modifiers & 1u) name += u"Alt+";
   if (vk >= 0x70 && vk <= 0x87) {
-    name += u"F" + DecimalText(static_cast<long long>(vk - 0x6F));
+    name += u"F";
+    name += DecimalText(static_cast<long long>(vk - 0x6F));
   } else if ((vk >= u'0' && vk <= u'9') || (vk >= u'A' && vk <= u'Z')) {
     name += static_cast<char16_t>(vk);
   } else {
-    name += u"キー" + DecimalText(static_cast<long long>(vk));
+    name += u"キー";
+    name += DecimalText(static_cast<long long>(vk));
   }
   return name;
 }
