@@ -19,8 +19,6 @@ class AtomTable {
   std::uint16_t Delete(std::uint16_t atom);
   // Use count of text's atom; 0 when there is none.
   int Uses(const std::u16string& text) const;
-  // The value the next new atom gets (when free).
-  void SetNext(std::uint16_t atom) { next_ = atom; }
 
  private:
   struct Entry {

@@ -40,7 +40,6 @@ class Control {
 
   std::u16string Text() const;
   void SetText(std::u16string_view text);
-  std::u16string Caption() const { return Text(); }
   void SetCaption(std::u16string_view caption) { SetText(caption); }
   bool Visible() const;
   void SetVisible(bool visible);

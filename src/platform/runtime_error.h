@@ -59,22 +59,16 @@ class ResumeNextTrap {
       std::forward<Fn>(fn)();
     } catch (const RuntimeError& e) {
       number_ = e.Number();
-      description_ = e.Description();
     } catch (const std::bad_alloc&) {
       number_ = err::kOutOfMemory;
-      description_ = u"メモリが不足しています。";
     } catch (const std::exception&) {
       number_ = err::kInternal;
-      description_ = u"内部エラーです。";
     }
   }
   int Number() const { return number_; }
-  const std::u16string& Description() const { return description_; }
-  void Clear() { number_ = 0, description_.clear(); }
 
  private:
   int number_ = 0;
-  std::u16string description_;
 };
 
 }  // namespace pindle::platform

@@ -85,8 +85,6 @@ class HeadlessOs final : public OsApi {
   const std::vector<ShellRequest>& ShellRequests() const { return shellRequests_; }
   // Use count of an atom's text; 0 when the atom does not exist.
   int AtomUses(const std::u16string& text) const { return atoms_.Uses(text); }
-  // The value the next new atom gets.
-  void SetNextAtom(std::uint16_t atom) { atoms_.SetNext(atom); }
   // ShellExecuteA raises this error instead of reaching the shell (no shell library).
   std::optional<int> shellFailure;
   // What ShellExecuteA returns when it reaches the shell (32 or less: the shell failed, e.g.

@@ -126,11 +126,6 @@ bool HeadlessWindow::TimerEnabled(std::u16string_view control) const {
   return At(Id(control)).timerEnabled;
 }
 
-std::pair<int, int> HeadlessWindow::Selection(std::u16string_view control) const {
-  const auto& s = At(Id(control));
-  return {s.selStart, s.selEnd};
-}
-
 std::u16string HeadlessWindow::FocusedControl() const {
   return focus_ < 0 ? std::u16string() : model_.Control(focus_).name;
 }

@@ -56,7 +56,6 @@ class HeadlessWindow final : public WindowPeer {
   bool TimerEnabled(std::u16string_view control) const;
   // The name of the control with the keyboard focus; empty when the window itself has it.
   std::u16string FocusedControl() const;
-  std::pair<int, int> Selection(std::u16string_view control) const;
   int ShowCount() const { return showCount_; }
 
   // ---- what a user does ----
