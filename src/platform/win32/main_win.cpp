@@ -7,8 +7,6 @@
 #include "platform/win32/win32_backend.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  // DLLs loaded from here on (the spooler among them) come from the system folder only.
-  ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   pindle::platform::win32::Win32Backend backend(instance);
   pindle::platform::Runtime runtime(backend);
   pindle::platform::StartProgram(runtime);

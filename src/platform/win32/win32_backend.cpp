@@ -6,6 +6,7 @@
 
 #include "platform/runtime.h"
 #include "platform/wide_text.h"
+#include "platform/win32/dpi_calls.h"
 #include "platform/win32/win32_window.h"
 
 namespace pindle::platform::win32 {
@@ -157,7 +158,7 @@ bool Win32Backend::PrevInstance() {
 
 float Win32Backend::TwipsPerPixelX() const {
   // Whole twips per pixel, so that a pixel count turned into twips and back comes out exact.
-  const UINT dpi = ::GetDpiForSystem();
+  const UINT dpi = DpiForSystem();
   return static_cast<float>(std::max(1u, 1440u / std::max(dpi, 1u)));
 }
 

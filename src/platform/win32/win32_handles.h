@@ -53,6 +53,9 @@ struct CloseIcon {
 struct FreeGlobal {
   void operator()(HGLOBAL h) const { ::GlobalFree(h); }
 };
+struct FreeModule {
+  void operator()(HMODULE h) const { ::FreeLibrary(h); }
+};
 
 using FontHandle = Owned<HFONT, CloseGdiObject>;
 using BrushHandle = Owned<HBRUSH, CloseGdiObject>;
@@ -63,6 +66,16 @@ using WindowHandle = Owned<HWND, CloseWindow>;
 using DcHandle = Owned<HDC, CloseDc>;
 using GlobalHandle = Owned<HGLOBAL, FreeGlobal>;
 using IconHandle = Owned<HICON, CloseIcon>;
+using ModuleHandle = Owned<HMODULE, FreeModule>;
+
+// Sets call to the DLL's function of that name, typed as it is called; null (and false) when
+// there is no DLL or it lacks the function.
+template <class Call>
+bool FindCall(Call& call, HMODULE module, const char* name) {
+  call = module ? reinterpret_cast<Call>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
+                : nullptr;
+  return call != nullptr;
+}
 
 // Selects a GDI object into a DC for one scope.
 class Selected {

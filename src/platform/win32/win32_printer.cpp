@@ -1,11 +1,11 @@
 #include "platform/win32/win32_printer.h"
 
 #include <commdlg.h>
-#include <winspool.h>
 
 #include <cmath>
 #include <cstring>
 #include <cwchar>
+#include <memory>
 
 #include "platform/runtime_error.h"
 #include "platform/wide_text.h"
@@ -16,11 +16,6 @@ namespace {
 
 constexpr int kMarginTwips = 1440 * 2 / 3;  // two thirds of an inch inside the printable area
 
-struct ClosePrinterHandle {
-  void operator()(HANDLE h) const { ::ClosePrinter(h); }
-};
-using PrinterHandle = Owned<HANDLE, ClosePrinterHandle>;
-
 // The document cannot be started (no such printer, spooler refused), or the printer failed
 // while the document was open.
 [[noreturn]] void PrinterError(bool started = false) {
@@ -28,12 +23,13 @@ using PrinterHandle = Owned<HANDLE, ClosePrinterHandle>;
                                                  : u"プリンタ エラーです。印刷を開始できません。");
 }
 
-std::wstring DefaultPrinterName() {
+std::wstring DefaultPrinterName(const Spooler& spooler) {
+  if (!spooler) return {};
   DWORD size = 0;
-  ::GetDefaultPrinterW(nullptr, &size);
+  spooler.getDefaultPrinter(nullptr, &size);
   if (size == 0) return {};
   std::wstring name(size, L'\0');
-  if (!::GetDefaultPrinterW(name.data(), &size)) return {};
+  if (!spooler.getDefaultPrinter(name.data(), &size)) return {};
   name.resize(size > 0 ? size - 1 : 0);
   return name;
 }
@@ -73,24 +69,32 @@ void Win32Printer::SetFontSize(float points) {
   settings_.SetFontSize(points);
 }
 
+const Spooler& Win32Printer::Spool() const {
+  if (!spooler_) spooler_.emplace();
+  return *spooler_;
+}
+
 std::wstring Win32Printer::PrinterName() const {
-  return name_.empty() ? DefaultPrinterName() : name_;
+  return name_.empty() ? DefaultPrinterName(Spool()) : name_;
 }
 
 std::vector<std::byte> Win32Printer::JobDeviceMode() const {
   std::wstring name = PrinterName();
+  const Spooler& spooler = Spool();
   HANDLE raw = nullptr;
-  if (name.empty() || !::OpenPrinterW(name.data(), &raw, nullptr) || !raw) PrinterError();
-  const PrinterHandle printer(raw);
+  if (!spooler || name.empty() || !spooler.openPrinter(name.data(), &raw, nullptr) || !raw)
+    PrinterError();
+  const std::unique_ptr<void, decltype(spooler.closePrinter)> printer(raw, spooler.closePrinter);
 
-  const LONG size = ::DocumentPropertiesW(nullptr, printer.get(), name.data(), nullptr, nullptr, 0);
+  const LONG size =
+      spooler.documentProperties(nullptr, printer.get(), name.data(), nullptr, nullptr, 0);
   const bool driverMerges = size >= static_cast<LONG>(sizeof(DEVMODEW));
   std::vector<std::byte> mode = devMode_;
   if (!AsMode(mode) && driverMerges) {
     // Nothing chosen in the dialog: the printer's own defaults.
     mode.assign(static_cast<std::size_t>(size), std::byte{});
-    if (::DocumentPropertiesW(nullptr, printer.get(), name.data(), AsMode(mode), nullptr,
-                              DM_OUT_BUFFER) != IDOK) {
+    if (spooler.documentProperties(nullptr, printer.get(), name.data(), AsMode(mode), nullptr,
+                                   DM_OUT_BUFFER) != IDOK) {
       mode.clear();
     }
   }
@@ -108,8 +112,8 @@ std::vector<std::byte> Win32Printer::JobDeviceMode() const {
   if (!driverMerges) return mode;
   // The driver keeps what it can do and drops the rest.
   std::vector<std::byte> merged(static_cast<std::size_t>(size));
-  if (::DocumentPropertiesW(nullptr, printer.get(), name.data(), AsMode(merged), m,
-                            DM_IN_BUFFER | DM_OUT_BUFFER) != IDOK) {
+  if (spooler.documentProperties(nullptr, printer.get(), name.data(), AsMode(merged), m,
+                                 DM_IN_BUFFER | DM_OUT_BUFFER) != IDOK) {
     return mode;
   }
   return merged;

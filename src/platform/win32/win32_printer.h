@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/printer.h"
+#include "platform/win32/spooler.h"
 #include "platform/win32/win32_handles.h"
 
 namespace pindle::platform::win32 {
@@ -56,6 +57,8 @@ class Win32Printer final : public Printer {
     testDc_ = dc;
     calls_ = calls;
   }
+  // Takes the spooler's calls from file instead of winspool.drv.
+  void UseSpooler(const wchar_t* file) { spooler_.emplace(file); }
 
   // The DEVMODE the next document starts with: the chosen one (or the printer's default) with
   // the copies and orientation set here, as the driver merges them.  Throws kPrinterError when
@@ -68,7 +71,10 @@ class Win32Printer final : public Printer {
   void StartDocument();
   void NewLine(std::wstring_view line);
   void CloseDocument();
+  // The spooler, loaded when first needed.
+  const Spooler& Spool() const;
 
+  mutable std::optional<Spooler> spooler_;
   std::wstring name_;
   std::vector<std::byte> devMode_;
   PrinterSettings settings_;

@@ -8,6 +8,7 @@
 
 #include "platform/runtime_error.h"
 #include "platform/wide_text.h"
+#include "platform/win32/dpi_calls.h"
 #include "platform/win32/resources/resource_ids.h"
 #include "platform/win32/win32_backend.h"
 
@@ -147,7 +148,7 @@ void Win32Window::Create() {
   // Created where it will open, so that it takes the DPI of that monitor from the start.
   int x = CW_USEDEFAULT, y = CW_USEDEFAULT;
   if (def_.startPosition == StartPosition::Manual) {
-    const int systemDpi = static_cast<int>(::GetDpiForSystem());
+    const int systemDpi = static_cast<int>(DpiForSystem());
     x = ::MulDiv(def_.left, systemDpi, 1440);
     y = ::MulDiv(def_.top, systemDpi, 1440);
   }
@@ -157,7 +158,7 @@ void Win32Window::Create() {
   if (!hwnd_) {
     throw RuntimeError(err::kOutOfMemory, u"ウィンドウ " + def_.name + u" を作れません。");
   }
-  dpi_ = static_cast<int>(::GetDpiForWindow(hwnd_));
+  dpi_ = static_cast<int>(DpiForWindow(hwnd_));
 
   if (def_.icon != FormIcon::None) {
     const WORD id = def_.icon == FormIcon::Product ? IDI_PRODUCT : IDI_DIALOG;
@@ -316,7 +317,7 @@ void Win32Window::FitClient(POINT origin, UINT flags) {
   const auto ex = static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
   const int width = Px(def_.width), height = Px(def_.height);
   RECT r{0, 0, width, height};
-  ::AdjustWindowRectExForDpi(&r, style, FALSE, ex, static_cast<UINT>(dpi_));
+  AdjustWindowRectForDpi(r, style, ex, static_cast<UINT>(dpi_));
   ::SetWindowPos(hwnd_, nullptr, origin.x, origin.y, r.right - r.left, r.bottom - r.top, flags);
   // The frame the system really gives the window can differ from the computed one (a DPI its
   // frame metrics were not made for): measure it and correct the size once.
@@ -335,7 +336,7 @@ void Win32Window::PlaceWindow() {
   const auto style = static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_STYLE));
   const auto ex = static_cast<DWORD>(::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
   RECT r{Px(def_.left), Px(def_.top), Px(def_.left + def_.width), Px(def_.top + def_.height)};
-  ::AdjustWindowRectExForDpi(&r, style, FALSE, ex, static_cast<UINT>(dpi_));
+  AdjustWindowRectForDpi(r, style, ex, static_cast<UINT>(dpi_));
   UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
   if (def_.startPosition == StartPosition::WindowsDefault) flags |= SWP_NOMOVE;
   FitClient(POINT{r.left, r.top}, flags);

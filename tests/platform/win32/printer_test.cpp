@@ -118,15 +118,25 @@ TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsL
   }
 }
 
-// A real spooler, not recorded calls: a printer whose name it does not know.
+// A real spooler, not recorded calls: a printer whose name it does not know; and a spooler that
+// does not load or lacks the calls, with a printer chosen or the default one.
 TEST(Win32PrinterTest, APrinterThatDoesNotExistRaisesPrinterErrorAtEveryPrint) {
-  Win32Printer printer;
-  printer.Choose(L"Pindle 存在しないプリンタ", {});
-  printer.SetCopies(2);
-  printer.SetOrientation(platform::kLandscape);
-  for (int attempt = 1; attempt <= 2; ++attempt) {
-    EXPECT_EQ(ErrorOf([&] { printer.Print(u"　"); }), 482) << "attempt " << attempt;
-    EXPECT_NO_THROW(printer.EndDoc()) << "nothing is open";
+  constexpr const wchar_t* kUnknown = L"Pindle 存在しないプリンタ";
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {{nullptr, kUnknown},
+                                                             {L"pindle-none.drv", kUnknown},
+                                                             {L"pindle-none.drv", L""},
+                                                             {L"user32.dll", L""}};
+  for (const auto& [spooler, name] : cases) {
+    SCOPED_TRACE(::testing::Message() << (spooler ? spooler : L"winspool.drv") << " " << name);
+    Win32Printer printer;
+    if (spooler) printer.UseSpooler(spooler);
+    printer.Choose(name, {});
+    printer.SetCopies(2);
+    printer.SetOrientation(platform::kLandscape);
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+      EXPECT_EQ(ErrorOf([&] { printer.Print(u"　"); }), 482) << "attempt " << attempt;
+      EXPECT_NO_THROW(printer.EndDoc()) << "nothing is open";
+    }
   }
 }
 

@@ -23,6 +23,7 @@
 #include "platform/runtime.h"
 #include "platform/text.h"
 #include "platform/wide_text.h"
+#include "platform/win32/dpi_calls.h"
 #include "platform/win32/resources/resource_ids.h"
 #include "platform/win32/win32_backend.h"
 #include "platform/win32/win32_window.h"
@@ -113,9 +114,23 @@ class Win32WindowTest : public ::testing::Test {
   }
 };
 
+// With the DPI calls user32 has (0), as on Windows 8 without any of them (1), as on 8.1 with
+// shcore's monitor DPI only (2).
+class Win32LayoutTest : public Win32WindowTest, public ::testing::WithParamInterface<int> {
+ protected:
+  Win32LayoutTest() {
+    if (GetParam() > 0) UsedDpiCalls() = DpiCalls{};
+    if (GetParam() == 2) FindCall(UsedDpiCalls().dpiForMonitor, shcore_.get(), "GetDpiForMonitor");
+  }
+  ~Win32LayoutTest() override { UsedDpiCalls() = found_; }
+  const DpiCalls found_ = UsedDpiCalls();
+  const ModuleHandle shcore_{::LoadLibraryW(L"shcore.dll")};
+};
+INSTANTIATE_TEST_SUITE_P(DpiCalls, Win32LayoutTest, ::testing::Values(0, 1, 2));
+
 // Moving to a monitor of another DPI: the system sends WM_DPICHANGED with the new DPI and a
 // suggested rectangle (here the window scaled by the ratio of the DPIs, moved a little).
-TEST_F(Win32WindowTest, WindowsAreLaidOutFromTwipsAtTheDpiAndAgainWhenItChanges) {
+TEST_P(Win32LayoutTest, WindowsAreLaidOutFromTwipsAtTheDpiAndAgainWhenItChanges) {
   const char* runDpi = std::getenv("PINDLE_EXPECT_DPI");  // 96 unless told
   ASSERT_EQ(::GetDpiForSystem(), static_cast<UINT>(runDpi ? std::atoi(runDpi) : 96));
   const Layout& here = LayoutFor(static_cast<int>(::GetDpiForSystem()));
