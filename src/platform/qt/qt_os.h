@@ -1,8 +1,9 @@
-// The operating-system calls on a Linux desktop: the tray icon is a QSystemTrayIcon whose
-// clicks come back as the icon's callback message, the shell is QDesktopServices, hotkeys are
-// key grabs on the X server's root window, and window procedures and atoms are the runtime's
-// own (ProcedureChain, AtomTable), as on every backend without native ones.  Messages are
-// posted through Qt's event loop.
+// The operating-system calls on a Linux desktop: the tray icon is a QSystemTrayIcon (an XEmbed
+// icon, or a StatusNotifierItem where a watcher runs on the session bus) whose clicks come back
+// as the icon's callback message, the shell is QDesktopServices, hotkeys are key grabs on the X
+// server's root window in an X11 session and the portal's GlobalShortcuts in a Wayland one,
+// and window procedures and atoms are the runtime's own (ProcedureChain, AtomTable), as on
+// every backend without native ones.  Messages are posted through Qt's event loop.
 #pragma once
 
 #include <QObject>
@@ -18,6 +19,7 @@
 
 namespace pindle::platform::qt {
 
+class PortalShortcuts;
 class XcbHotkeys;
 
 class QtOs final : public OsApi {
@@ -65,8 +67,12 @@ class QtOs final : public OsApi {
   std::map<std::u16string, std::uint32_t> registeredMessages_;
   QObject mailbox_;  // posted messages die with it
   std::unique_ptr<QSystemTrayIcon> tray_;
+  // True when the desktop answers whether the program may stay: false when it has no way in.
+  bool HotkeysSettled(int granted);
+
   TrayRecord trayRecord_;
   std::unique_ptr<XcbHotkeys> hotkeys_;
+  std::unique_ptr<PortalShortcuts> portalShortcuts_;
   bool hotkeysUnavailableSaid_ = false;
 };
 
