@@ -29,7 +29,9 @@ QString Portal::Request(const QString& interface, const QString& method, QVarian
                         QVariantMap options, Answer answer) {
   // The request's path is known before the call (the sender's name and the token), so that its
   // Response cannot come before it is listened for.
-  const QString token = QStringLiteral("pindle%1").arg(++nextToken_);
+  // Unique within the process: every Portal of one bus shares its connection.
+  static unsigned lastToken = 0;
+  const QString token = QStringLiteral("pindle%1").arg(++lastToken);
   QString sender = bus_.baseService().mid(1);
   sender.replace(QLatin1Char('.'), QLatin1Char('_'));
   const QString path = kPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;

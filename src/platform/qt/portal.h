@@ -58,7 +58,6 @@ class Portal final : public QObject {
 
   QDBusConnection bus_;
   std::map<QString, Answer> pending_;  // by the path of the request
-  unsigned nextToken_ = 0;
 };
 
 }  // namespace pindle::platform::qt

@@ -70,7 +70,7 @@ void SessionEnd::WatchPortal(const QDBusConnection& bus) {
   inhibition_.clear();
   portal_->Listen(kInhibit, QStringLiteral("StateChanged"), this, SLOT(StateChanged(QDBusMessage)));
   portal_->Request(kInhibit, QStringLiteral("CreateMonitor"), {QString()},
-                   {{QStringLiteral("session_handle_token"), QStringLiteral("pindle")}},
+                   {{QStringLiteral("session_handle_token"), QStringLiteral("pindle_monitor")}},
                    [this](unsigned, const QVariantMap& results) {
                      monitor_ = results.value(QStringLiteral("session_handle")).toString();
                    });
