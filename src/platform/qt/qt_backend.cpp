@@ -56,6 +56,10 @@ std::u16string QtClock::DateTimeText(const DateTime& t) const {
 }
 
 QtBackend::QtBackend() : sessionEnd_(std::make_unique<SessionEnd>()) {
+  os_.SetWindowDefinitions([this](Hwnd hWnd) -> const FormDef* {
+    const QtWindow* window = WindowOf(hWnd);
+    return window ? &window->Def() : nullptr;
+  });
   if (WaylandSession()) WatchSessionEnd(QDBusConnection::sessionBus());
 }
 

@@ -66,6 +66,7 @@ int QtOs::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_
   if (dwMessage == kNimDelete) {
     if (!tray_ || trayRecord_.hWnd != r.hWnd || trayRecord_.uID != r.uID) return 0;
     tray_.reset();
+    trayMenu_.reset();
     return 1;
   }
   if (dwMessage != kNimAdd || tray_) return 0;
@@ -80,17 +81,55 @@ int QtOs::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_
     QObject::connect(
         tray_.get(), &QSystemTrayIcon::activated, &mailbox_,
         [this, activates = StatusNotifierTray()](QSystemTrayIcon::ActivationReason reason) {
-          const auto post = [this](std::uint32_t m) {
-            PostMessage(trayRecord_.hWnd, trayRecord_.callbackMessage, trayRecord_.uID,
-                        static_cast<LParam>(m));
-          };
-          if (const std::uint32_t m = MouseMessage(reason)) post(m);
+          if (const std::uint32_t m = MouseMessage(reason)) PostTrayMessage(m);
           // As a double-click's second click.
-          if (activates && reason == QSystemTrayIcon::Trigger) post(msg::kLButtonDblClk);
+          if (activates && reason == QSystemTrayIcon::Trigger) PostTrayMessage(msg::kLButtonDblClk);
         });
   }
+  if (StatusNotifierTray()) ExportMenu(r.hWnd);
   tray_->show();
   return 1;
+}
+
+void QtOs::PostTrayMessage(std::uint32_t mouseMessage) {
+  PostMessage(trayRecord_.hWnd, trayRecord_.callbackMessage, trayRecord_.uID,
+              static_cast<LParam>(mouseMessage));
+}
+
+// A StatusNotifierItem host may show only a menu the icon exports (Xfce, GNOME's AppIndicator
+// extension): the host window's pop-up menu, whose choice comes back as a right-button press
+// on the icon that the window's PopupMenu then answers with that item.
+void QtOs::ExportMenu(Hwnd hWnd) {
+  const FormDef* def = definitions_ ? definitions_(hWnd) : nullptr;
+  for (std::size_t m = 0; def && m < def->menus.size(); ++m) {
+    const MenuDef& menu = def->menus[m];
+    if (menu.visible) continue;  // a menu bar
+    trayMenu_ = std::make_unique<QMenu>();
+    for (std::size_t i = 0; i < menu.items.size(); ++i) {
+      if (menu.items[i].IsSeparator()) {
+        trayMenu_->addSeparator();
+        continue;
+      }
+      QAction* action = trayMenu_->addAction(ToQString(menu.items[i].caption));
+      action->setObjectName(ToQString(menu.items[i].name));
+      QObject::connect(action, &QAction::triggered, &mailbox_,
+                       [this, choice = HostChoice{hWnd, static_cast<int>(m), static_cast<int>(i)}] {
+                         hostChoice_ = choice;
+                         PostTrayMessage(msg::kRButtonDown);
+                         QMetaObject::invokeMethod(
+                             &mailbox_, [this] { hostChoice_.reset(); }, Qt::QueuedConnection);
+                       });
+    }
+    tray_->setContextMenu(trayMenu_.get());
+    return;
+  }
+}
+
+std::optional<int> QtOs::TakeHostMenuChoice(Hwnd hWnd, int menu) {
+  if (!hostChoice_ || hostChoice_->hWnd != hWnd || hostChoice_->menu != menu) return std::nullopt;
+  const int item = hostChoice_->item;
+  hostChoice_.reset();
+  return item;
 }
 
 std::intptr_t QtOs::ShellExecuteA(Hwnd, const std::u16string& verb, const std::u16string& file,

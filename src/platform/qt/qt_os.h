@@ -6,14 +6,18 @@
 // every backend without native ones.  Messages are posted through Qt's event loop.
 #pragma once
 
+#include <QMenu>
 #include <QObject>
 #include <QSystemTrayIcon>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/atom_table.h"
+#include "platform/form_definition.h"
 #include "platform/os_api.h"
 #include "platform/procedure_chain.h"
 
@@ -54,6 +58,13 @@ class QtOs final : public OsApi {
   ProcedureChain& Chain() { return chain_; }
   // The tray icon, while the program has one.
   const QSystemTrayIcon* TrayIcon() const { return tray_.get(); }
+  // The definition of a window, for the menu a StatusNotifierItem host shows of the icon.
+  void SetWindowDefinitions(std::function<const FormDef*(Hwnd)> definitions) {
+    definitions_ = std::move(definitions);
+  }
+  // The item chosen in the host's menu, when the window now pops up that menu: the host showed
+  // it, and the user chose, before the program asked.
+  std::optional<int> TakeHostMenuChoice(Hwnd hWnd, int menu);
 
  private:
   struct TrayRecord {
@@ -62,14 +73,24 @@ class QtOs final : public OsApi {
     std::uint32_t callbackMessage = 0;
   };
 
+  struct HostChoice {
+    Hwnd hWnd;
+    int menu, item;
+  };
+
+  // True when the desktop answers whether the program may stay: false when it has no way in.
+  bool HotkeysSettled(int granted);
+  void ExportMenu(Hwnd hWnd);
+  void PostTrayMessage(std::uint32_t mouseMessage);
+
   ProcedureChain chain_;
   AtomTable atoms_;
   std::map<std::u16string, std::uint32_t> registeredMessages_;
   QObject mailbox_;  // posted messages die with it
+  std::function<const FormDef*(Hwnd)> definitions_;
+  std::unique_ptr<QMenu> trayMenu_;  // outlives the icon that exports it
   std::unique_ptr<QSystemTrayIcon> tray_;
-  // True when the desktop answers whether the program may stay: false when it has no way in.
-  bool HotkeysSettled(int granted);
-
+  std::optional<HostChoice> hostChoice_;
   TrayRecord trayRecord_;
   std::unique_ptr<XcbHotkeys> hotkeys_;
   std::unique_ptr<PortalShortcuts> portalShortcuts_;
