@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 '''A desktop portal backend for the tests, loaded by python3-dbusmock as a template: the
 GlobalShortcuts and Inhibit interfaces the real xdg-desktop-portal calls, chosen by a .portal
-file that names this bus name (scripts/e2e-portal).
+file that names this bus name (scripts/e2e-desktops).
 
 Parameters (JSON, -p):
   refuse: shortcut ids the desktop gives no key
