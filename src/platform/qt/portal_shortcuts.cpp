@@ -97,7 +97,7 @@ bool PortalShortcuts::Register(Hwnd hWnd, int id, unsigned modifiers, unsigned v
     return (k.modifiers == modifiers && k.vk == vk) || (k.hWnd == hWnd && k.id == id);
   });
   if (taken || state_ == State::Unavailable) return false;
-  keys_.push_back({hWnd, id, modifiers, vk, false});
+  keys_.push_back({hWnd, id, modifiers, vk});
   Ask();
   return true;
 }
@@ -128,27 +128,16 @@ void PortalShortcuts::Ask() {
 void PortalShortcuts::Start() {
   state_ = State::Starting;
   portal_->Version(kInterface, [this](unsigned version) {
-    if (version == 0) {
-      state_ = State::Unavailable;
-      keys_.clear();
-      if (settled_) settled_(-1);
-      return;
-    }
+    if (version == 0) return GiveUp();
     portal_->Listen(kInterface, QStringLiteral("Activated"), this, SLOT(Activated(QDBusMessage)));
     // The shortcuts go with the session too: a desktop may take them from there (Plasma 5.27)
     // and answer BindShortcuts only by opening its settings.
-    for (Key& k : keys_) k.asked = true;
     portal_->Request(kInterface, QStringLiteral("CreateSession"), {},
                      {{QStringLiteral("session_handle_token"), kSessionToken},
                       {QStringLiteral("shortcuts"), ShortcutList()}},
                      [this](unsigned response, const QVariantMap& results) {
                        session_ = results.value(QStringLiteral("session_handle")).toString();
-                       if (session_.isEmpty()) {
-                         state_ = State::Unavailable;
-                         keys_.clear();
-                         if (settled_) settled_(-1);
-                         return;
-                       }
+                       if (session_.isEmpty()) return GiveUp();
                        state_ = State::Ready;
                        const Shortcuts listed =
                            qdbus_cast<Shortcuts>(results.value(QStringLiteral("shortcuts")));
@@ -163,6 +152,12 @@ void PortalShortcuts::Start() {
   });
 }
 
+void PortalShortcuts::GiveUp() {
+  state_ = State::Unavailable;
+  keys_.clear();
+  if (settled_) settled_(-1);
+}
+
 QVariant PortalShortcuts::ShortcutList() const {
   Shortcuts list;
   for (const Key& k : keys_) {
@@ -174,7 +169,6 @@ QVariant PortalShortcuts::ShortcutList() const {
 }
 
 void PortalShortcuts::Bind() {
-  for (Key& k : keys_) k.asked = true;
   portal_->Request(
       kInterface, QStringLiteral("BindShortcuts"),
       {QVariant::fromValue(QDBusObjectPath(session_)), ShortcutList(), QString()}, {},

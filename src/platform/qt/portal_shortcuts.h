@@ -55,12 +55,12 @@ class PortalShortcuts final : public QObject {
     Hwnd hWnd;
     int id;
     unsigned modifiers, vk;
-    bool asked;  // sent to the desktop
   };
   enum class State { Idle, Starting, Ready, Unavailable };
 
   void Ask();
   void Start();
+  void GiveUp();  // the desktop offers no GlobalShortcuts
   void Bind();
   void Settle(unsigned response, const QVariantMap& results);
   QVariant ShortcutList() const;

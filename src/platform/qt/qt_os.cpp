@@ -191,9 +191,9 @@ bool QtOs::HotkeysSettled(int granted) {
     rt.EndSession();
     return false;
   }
-  if (granted < 0 && !hotkeysUnavailableSaid_) {
-    // Said once, in a box that waits for nobody: the program runs on from the tray.
-    hotkeysUnavailableSaid_ = true;
+  if (granted < 0) {
+    // Said once (the portal is asked once), in a box that waits for nobody: the program runs on
+    // from the tray.
     rt.Notice(
         u"このデスクトップ (Wayland) では Alt+F1 などのホットキーは使えません。\n"
         u"トレイのアイコンからお使いください。");

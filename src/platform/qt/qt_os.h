@@ -78,7 +78,8 @@ class QtOs final : public OsApi {
     int menu, item;
   };
 
-  // True when the desktop answers whether the program may stay: false when it has no way in.
+  // The desktop's answer on the hotkeys (granted: how many; -1: it offers none): true when the
+  // program stays, false when it is left with no way in and ends.
   bool HotkeysSettled(int granted);
   void ExportMenu(Hwnd hWnd);
   void PostTrayMessage(std::uint32_t mouseMessage);
@@ -94,7 +95,6 @@ class QtOs final : public OsApi {
   TrayRecord trayRecord_;
   std::unique_ptr<XcbHotkeys> hotkeys_;
   std::unique_ptr<PortalShortcuts> portalShortcuts_;
-  bool hotkeysUnavailableSaid_ = false;
 };
 
 }  // namespace pindle::platform::qt
