@@ -110,9 +110,10 @@ free note, Alt+F3 edits the registered memo, and the note prints as a
 telephone message through the system's print dialog.  The windows and the
 printed page are in Japanese.")
   # The libraries' packages come from dpkg-shlibdeps; Qt's platform plugin and a Japanese
-  # font are loaded at run time, so they are recommended by name.
+  # font are loaded at run time, so they are recommended by name; qt6-wayland runs it as a
+  # native Wayland client.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, qt6-wayland, fonts-ipafont-gothic | fonts-noto-cjk")
   set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 else()
   return()

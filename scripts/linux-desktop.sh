@@ -6,7 +6,8 @@
 #   source scripts/lib.sh
 #   source scripts/linux-desktop.sh
 #   trap desktop_stop EXIT
-#   desktop_start ART || exit 1   # exports DISPLAY, XDG_RUNTIME_DIR, LC_ALL, QT_QPA_PLATFORM
+#   desktop_start ART || exit 1   # exports DISPLAY, XDG_RUNTIME_DIR, LC_ALL, QT_QPA_PLATFORM,
+#                                 # DBUS_SESSION_BUS_ADDRESS (none)
 #   desktop_tray                  # trayer, the tray host, at the top of the screen
 #   desktop_run command...        # started in the background; its pid in DESKTOP_PID
 #
@@ -41,7 +42,10 @@ desktop_start() {  # desktop_start ART: Xvfb on a display number it picks, and o
   # The tools match the Japanese window titles in UTF-8; the program runs in the Japanese
   # locale (desktop_pindle).
   DISPLAY=":$(cat "$DESKTOP_ART/display")"
-  export DISPLAY LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$DESKTOP_ART/runtime"
+  # No session bus unless a script starts one: without it a client would start one of its own
+  # for the display (dbus-launch), a process nobody ends.
+  export DISPLAY LC_ALL=C.UTF-8 QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$DESKTOP_ART/runtime" \
+    DBUS_SESSION_BUS_ADDRESS=disabled:
   mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
   wait_for 20 xdpyinfo || { echo "display $DISPLAY does not answer" >&2 && return 1; }
   desktop_run openbox --sm-disable

@@ -1,10 +1,17 @@
-// The Qt backend's driver: keys and mouse through Qt's event loop, Japanese as input methods do.
+// The Qt backend's driver: keys and mouse through Qt's event loop, Japanese as input methods do;
+// the session's end as a Wayland desktop's portal asks it, on a bus of its own; another X client
+// grabbing a hotkey under X11.
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
 #include <QTest>
+#include <QtDBus>
 #include <QtPrintSupport>
 #include <QtWidgets>
 #include <map>
 
 #include "contract/driver.h"
+#include "platform/qt/portal.h"
 #include "platform/qt/qt_backend.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/qt_text.h"
@@ -67,6 +74,63 @@ QApplication& App() {
 
 constexpr const char* kSchemes[] = {"mailto", "http", "https"};
 
+// The desktop's portal Inhibit on a private bus: the program's monitor, its inhibitions and its
+// answers to query-end.  Paths as the portal makes them, from the caller's name and token.
+class InhibitPortal final : public QObject {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Inhibit")
+ public:
+  QProcess daemon;
+  QString monitor;
+  unsigned inhibitedFlags = 0, answers = 0;
+  QDBusConnection Bus(const QString& name) {
+    if (daemon.state() == QProcess::NotRunning) {
+      daemon.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address"});
+      daemon.waitForReadyRead(5000);
+      address_ = QString::fromUtf8(daemon.readLine()).trimmed();
+      QDBusConnection desktop = Bus(QStringLiteral("desktop"));
+      desktop.registerService(Portal::kService);
+      desktop.registerObject(Portal::kPath, this, QDBusConnection::ExportAllSlots);
+    }
+    return QDBusConnection::connectToBus(address_, name + address_);
+  }
+  ~InhibitPortal() override {
+    for (const char* n : {"desktop", "program"}) QDBusConnection::disconnectFromBus(n + address_);
+    daemon.kill(), daemon.waitForFinished();
+  }
+  void SetState(unsigned state) {
+    QDBusMessage m = QDBusMessage::createSignal(Portal::kPath, kInterface, "StateChanged");
+    Bus(QStringLiteral("desktop"))
+        .send(m << QVariant::fromValue(QDBusObjectPath(monitor))
+                << QVariantMap{{"session-state", state}});
+  }
+ public slots:
+  QDBusObjectPath CreateMonitor(const QString&, const QVariantMap& options,
+                                const QDBusMessage& call) {
+    monitor = PathOf(call, "session", options["session_handle_token"]);
+    const QString request = PathOf(call, "request", options["handle_token"]);
+    QTimer::singleShot(0, this, [this, request] {
+      QDBusMessage m = QDBusMessage::createSignal(request, kRequest, "Response");
+      Bus(QStringLiteral("desktop")).send(m << 0u << QVariantMap{{"session_handle", monitor}});
+    });
+    return QDBusObjectPath(request);
+  }
+  QDBusObjectPath Inhibit(const QString&, uint flags, const QVariantMap& o, const QDBusMessage& c) {
+    inhibitedFlags = flags;
+    return QDBusObjectPath(PathOf(c, "request", o["handle_token"]));
+  }
+  void QueryEndResponse(const QDBusObjectPath&) { ++answers; }
+
+ private:
+  static inline const QString kInterface = "org.freedesktop.portal.Inhibit",
+                              kRequest = "org.freedesktop.portal.Request";
+  static QString PathOf(const QDBusMessage& call, const char* kind, const QVariant& token) {
+    return Portal::kPath + '/' + kind + '/' + call.service().mid(1).replace('.', '_') + '/' +
+           token.toString();
+  }
+  QString address_;
+};
+
 class QtDriver final : public Driver {
  public:
   QtDriver() {
@@ -85,6 +149,7 @@ class QtDriver final : public Driver {
   }
   ~QtDriver() override {
     for (auto* s : kSchemes) QDesktopServices::unsetUrlHandler(s);
+    if (x_) xcb_disconnect(x_);
   }
 
   Runtime& Rt() override { return rt_; }
@@ -177,11 +242,28 @@ class QtDriver final : public Driver {
     return notices_;
   }
   bool EndSession() override {
-    if (rt_.QueryEndSession()) return false;
-    rt_.EndSession();
+    if (portal_.monitor.isEmpty()) backend_.WatchSessionEnd(portal_.Bus(QStringLiteral("program")));
+    if (!RunUntil([&] { return !portal_.monitor.isEmpty(); }, 5000)) return false;
+    const unsigned answered = portal_.answers;
+    portal_.inhibitedFlags = 0;
+    portal_.SetState(2);  // query-end
+    RunUntil([&] { return portal_.answers > answered; }, 5000);
+    if (portal_.inhibitedFlags & 1) return portal_.SetState(1), Settle(), false;  // runs on
+    portal_.SetState(3);                                                          // ending
+    return RunUntil([&] { return LoopEnded(); }, 5000);
+  }
+  bool HoldHotkeyElsewhere(unsigned modifiers, unsigned vk) override {
+    if (QGuiApplication::platformName() != QStringLiteral("xcb") || modifiers != kModAlt)
+      return false;
+    if (!x_) x_ = xcb_connect(nullptr, nullptr);
+    xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(x_);
+    xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, 0xFFBE + (vk - kVkF1));
+    xcb_grab_key(x_, 0, xcb_setup_roots_iterator(xcb_get_setup(x_)).data->root, XCB_MOD_MASK_1,
+                 codes[0], XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+    std::free(xcb_get_input_focus_reply(x_, xcb_get_input_focus(x_), nullptr));  // grabbed now
+    std::free(codes), xcb_key_symbols_free(symbols);
     return true;
   }
-  bool HoldHotkeyElsewhere(unsigned, unsigned) override { return false; }
 
  private:
   void Click(QWidget* w, int button, QPoint at) {
@@ -231,6 +313,8 @@ class QtDriver final : public Driver {
   PageRecorder pages_;
   Recorder shell_;
   QTimer answerer_;
+  InhibitPortal portal_;
+  xcb_connection_t* x_ = nullptr;  // another X client
   std::vector<SeenMessageBox> boxes_;
   std::vector<std::u16string> notices_;
   std::deque<std::optional<std::u16string>> menuAnswers_;

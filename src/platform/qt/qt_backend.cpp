@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/qt/portal.h"
+#include "platform/qt/portal_session_end.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window.h"
 #include "platform/runtime.h"
@@ -53,7 +55,17 @@ std::u16string QtClock::DateTimeText(const DateTime& t) const {
                      locale.toString(time, TimeFormat(locale)));
 }
 
-QtBackend::QtBackend() = default;
+QtBackend::QtBackend() : sessionEnd_(std::make_unique<SessionEnd>()) {
+  os_.SetWindowDefinitions([this](Hwnd hWnd) -> const FormDef* {
+    const QtWindow* window = WindowOf(hWnd);
+    return window ? &window->Def() : nullptr;
+  });
+  if (WaylandSession()) WatchSessionEnd(QDBusConnection::sessionBus());
+}
+
+void QtBackend::WatchSessionEnd(const QDBusConnection& bus) {
+  sessionEnd_->WatchPortal(bus);
+}
 
 QtBackend::~QtBackend() = default;
 

@@ -1,11 +1,14 @@
 // The native Linux backend: Qt Widgets windows built from the window definitions, Qt's event
 // loop, message boxes, the clock, the printer and print dialog (CUPS), the tray icon and the
-// desktop's services, global hotkeys grabbed on the X server.
+// desktop's services, global hotkeys (qt_os.h), the desktop's questions at the session's end
+// (portal_session_end.h).
 //
-// Test seams, each off unless set: SetLockPath (the single-instance lock), and the printer's
-// QtPrinter::UseDevice and QtPrintDialog::printerNames (qt_printer.h).
+// Test seams, each off unless set: SetLockPath (the single-instance lock), WatchSessionEnd (the
+// portal on another bus), and the printer's QtPrinter::UseDevice and
+// QtPrintDialog::printerNames (qt_printer.h).
 #pragma once
 
+#include <QDBusConnection>
 #include <QLockFile>
 #include <QObject>
 #include <memory>
@@ -19,6 +22,7 @@
 namespace pindle::platform::qt {
 
 class QtWindow;
+class SessionEnd;
 
 class QtClock final : public Clock {
  public:
@@ -59,6 +63,8 @@ class QtBackend final : public Backend {
   QtPrinter& PagePrinter() { return printer_; }
   QtPrintDialog& Dialog() { return printDialog_; }
   void SetLockPath(QString path) { lockPath_ = std::move(path); }
+  // The session's end as the portal on bus tells it (on a Wayland session, the session bus's).
+  void WatchSessionEnd(const QDBusConnection& bus);
   // The window of a handle, or nullptr.
   QtWindow* WindowOf(Hwnd hWnd) const;
 
@@ -74,6 +80,7 @@ class QtBackend final : public Backend {
   QString lockPath_;
   std::unique_ptr<QLockFile> lock_;
   std::optional<bool> prevInstance_;
+  std::unique_ptr<SessionEnd> sessionEnd_;
   std::map<Hwnd, QtWindow*> windows_;
   Hwnd nextHandle_ = 0x00020010;
   bool quit_ = false;

@@ -1,11 +1,15 @@
 #include "platform/qt/qt_os.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QUrl>
 
 #include "platform/cp932.h"
+#include "platform/qt/portal.h"
+#include "platform/qt/portal_shortcuts.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/xcb_hotkeys.h"
 #include "platform/runtime.h"
@@ -40,12 +44,15 @@ std::uint32_t MouseMessage(QSystemTrayIcon::ActivationReason reason) {
   }
 }
 
-// A Wayland session without an X server, where no program gets the keys of another: Qt on
-// Wayland, or no X display beside a Wayland one.
-bool WaylandWithoutX11() {
-  return QGuiApplication::platformName().startsWith(QStringLiteral("wayland")) ||
-         (qEnvironmentVariableIsEmpty("DISPLAY") &&
-          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"));
+// Qt shows the icon as a StatusNotifierItem when a watcher runs on the session bus as the first
+// icon is made, and keeps to that choice.  Such a host has no double-click: its activation (a
+// click) stands for one.
+bool StatusNotifierTray() {
+  static const bool watcher = [] {
+    const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    return bus && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
+  }();
+  return watcher;
 }
 
 }  // namespace
@@ -59,6 +66,7 @@ int QtOs::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_
   if (dwMessage == kNimDelete) {
     if (!tray_ || trayRecord_.hWnd != r.hWnd || trayRecord_.uID != r.uID) return 0;
     tray_.reset();
+    trayMenu_.reset();
     return 1;
   }
   if (dwMessage != kNimAdd || tray_) return 0;
@@ -70,16 +78,58 @@ int QtOs::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_
   tray_ = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/pindle/product.ico")));
   tray_->setToolTip(ToQString(DecodeCp932(tip)));
   if (U32At(record, 12) & kNifMessage) {
-    QObject::connect(tray_.get(), &QSystemTrayIcon::activated, &mailbox_,
-                     [this](QSystemTrayIcon::ActivationReason reason) {
-                       if (const std::uint32_t m = MouseMessage(reason)) {
-                         PostMessage(trayRecord_.hWnd, trayRecord_.callbackMessage, trayRecord_.uID,
-                                     static_cast<LParam>(m));
-                       }
-                     });
+    QObject::connect(
+        tray_.get(), &QSystemTrayIcon::activated, &mailbox_,
+        [this, activates = StatusNotifierTray()](QSystemTrayIcon::ActivationReason reason) {
+          if (const std::uint32_t m = MouseMessage(reason)) PostTrayMessage(m);
+          // As a double-click's second click.
+          if (activates && reason == QSystemTrayIcon::Trigger) PostTrayMessage(msg::kLButtonDblClk);
+        });
   }
+  if (StatusNotifierTray()) ExportMenu(r.hWnd);
   tray_->show();
   return 1;
+}
+
+void QtOs::PostTrayMessage(std::uint32_t mouseMessage) {
+  PostMessage(trayRecord_.hWnd, trayRecord_.callbackMessage, trayRecord_.uID,
+              static_cast<LParam>(mouseMessage));
+}
+
+// A StatusNotifierItem host may show only a menu the icon exports (Xfce, GNOME's AppIndicator
+// extension): the host window's pop-up menu, whose choice comes back as a right-button press
+// on the icon that the window's PopupMenu then answers with that item.
+void QtOs::ExportMenu(Hwnd hWnd) {
+  const FormDef* def = definitions_ ? definitions_(hWnd) : nullptr;
+  for (std::size_t m = 0; def && m < def->menus.size(); ++m) {
+    const MenuDef& menu = def->menus[m];
+    if (menu.visible) continue;  // a menu bar
+    trayMenu_ = std::make_unique<QMenu>();
+    for (std::size_t i = 0; i < menu.items.size(); ++i) {
+      if (menu.items[i].IsSeparator()) {
+        trayMenu_->addSeparator();
+        continue;
+      }
+      QAction* action = trayMenu_->addAction(ToQString(menu.items[i].caption));
+      action->setObjectName(ToQString(menu.items[i].name));
+      QObject::connect(action, &QAction::triggered, &mailbox_,
+                       [this, choice = HostChoice{hWnd, static_cast<int>(m), static_cast<int>(i)}] {
+                         hostChoice_ = choice;
+                         PostTrayMessage(msg::kRButtonDown);
+                         QMetaObject::invokeMethod(
+                             &mailbox_, [this] { hostChoice_.reset(); }, Qt::QueuedConnection);
+                       });
+    }
+    tray_->setContextMenu(trayMenu_.get());
+    return;
+  }
+}
+
+std::optional<int> QtOs::TakeHostMenuChoice(Hwnd hWnd, int menu) {
+  if (!hostChoice_ || hostChoice_->hWnd != hWnd || hostChoice_->menu != menu) return std::nullopt;
+  const int item = hostChoice_->item;
+  hostChoice_.reset();
+  return item;
 }
 
 std::intptr_t QtOs::ShellExecuteA(Hwnd, const std::u16string& verb, const std::u16string& file,
@@ -98,26 +148,61 @@ std::uint32_t QtOs::RegisterWindowMessageA(const std::u16string& name) {
 
 int QtOs::RegisterHotKey(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {
   if (!chain_.Contains(hWnd)) return 0;
-  if (!hotkeys_) {
-    hotkeys_ = XcbHotkeys::Create([this](Hwnd h, int hotkeyId, unsigned mods, unsigned key) {
-      PostMessage(h, msg::kHotKey, static_cast<WParam>(static_cast<std::intptr_t>(hotkeyId)),
-                  static_cast<LParam>((key << 16) | mods));
-    });
-  }
-  if (!hotkeys_) {
-    if (WaylandWithoutX11() && !hotkeysUnavailableSaid_) {
-      // Said once, in a box that waits for nobody: the rest of the start-up goes on.
-      hotkeysUnavailableSaid_ = true;
-      Runtime::Current().Notice(
-          u"このデスクトップ (Wayland) では Alt+F1 などのホットキーは使えません。\n"
-          u"トレイのアイコンからお使いください。");
+  auto deliver = [this](Hwnd h, int hotkeyId, unsigned mods, unsigned key) {
+    PostMessage(h, msg::kHotKey, static_cast<WParam>(static_cast<std::intptr_t>(hotkeyId)),
+                static_cast<LParam>((key << 16) | mods));
+  };
+  if (WaylandSession()) {  // a grab on the X server would see only X windows' keys
+    if (!portalShortcuts_) {
+      portalShortcuts_ = std::make_unique<PortalShortcuts>(
+          QDBusConnection::sessionBus(), std::move(deliver),
+          [this](int granted) { return HotkeysSettled(granted); });
     }
-    return 0;
+    return portalShortcuts_->Register(hWnd, id, modifiers, vk) ? 1 : 0;
   }
-  return hotkeys_->Register(hWnd, id, modifiers, vk) ? 1 : 0;
+  if (!hotkeys_) hotkeys_ = XcbHotkeys::Create(std::move(deliver));
+  if (!hotkeys_) return 0;
+  switch (hotkeys_->Register(hWnd, id, modifiers, vk)) {
+    case XcbHotkeys::Outcome::Grabbed:
+      return 1;
+    case XcbHotkeys::Outcome::HeldElsewhere:
+      Runtime::Current().HotkeyRefused(modifiers, vk);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+bool QtOs::HotkeysSettled(int granted) {
+  if (granted > 0) return true;
+  Runtime& rt = Runtime::Current();
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    // No tray and no hotkeys: nothing would reach the program, which would stay resident with
+    // no way in or out.
+    rt.RunEvent([&rt] {
+      rt.MsgBox(
+          u"このデスクトップにはトレイ (通知領域) もホットキーもないため、Pindle "
+          u"を開くことができません。\n"
+          u"GNOME では拡張機能 AppIndicator (gnome-shell-extension-appindicator) "
+          u"を入れると、トレイにアイコンが出ます。\n"
+          u"Pindle を終了します。",
+          kMbIconStop);
+    });
+    rt.EndSession();
+    return false;
+  }
+  if (granted < 0) {
+    // Said once (the portal is asked once), in a box that waits for nobody: the program runs on
+    // from the tray.
+    rt.Notice(
+        u"このデスクトップ (Wayland) では Alt+F1 などのホットキーは使えません。\n"
+        u"トレイのアイコンからお使いください。");
+  }
+  return true;
 }
 
 int QtOs::UnregisterHotKey(Hwnd hWnd, int id) {
+  if (portalShortcuts_) return portalShortcuts_->Unregister(hWnd, id) ? 1 : 0;
   return hotkeys_ && hotkeys_->Unregister(hWnd, id) ? 1 : 0;
 }
 

@@ -1,23 +1,29 @@
-// The operating-system calls on a Linux desktop: the tray icon is a QSystemTrayIcon whose
-// clicks come back as the icon's callback message, the shell is QDesktopServices, hotkeys are
-// key grabs on the X server's root window, and window procedures and atoms are the runtime's
-// own (ProcedureChain, AtomTable), as on every backend without native ones.  Messages are
-// posted through Qt's event loop.
+// The operating-system calls on a Linux desktop: the tray icon is a QSystemTrayIcon (an XEmbed
+// icon, or a StatusNotifierItem where a watcher runs on the session bus) whose clicks come back
+// as the icon's callback message, the shell is QDesktopServices, hotkeys are key grabs on the X
+// server's root window in an X11 session and the portal's GlobalShortcuts in a Wayland one,
+// and window procedures and atoms are the runtime's own (ProcedureChain, AtomTable), as on
+// every backend without native ones.  Messages are posted through Qt's event loop.
 #pragma once
 
+#include <QMenu>
 #include <QObject>
 #include <QSystemTrayIcon>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/atom_table.h"
+#include "platform/form_definition.h"
 #include "platform/os_api.h"
 #include "platform/procedure_chain.h"
 
 namespace pindle::platform::qt {
 
+class PortalShortcuts;
 class XcbHotkeys;
 
 class QtOs final : public OsApi {
@@ -52,6 +58,13 @@ class QtOs final : public OsApi {
   ProcedureChain& Chain() { return chain_; }
   // The tray icon, while the program has one.
   const QSystemTrayIcon* TrayIcon() const { return tray_.get(); }
+  // The definition of a window, for the menu a StatusNotifierItem host shows of the icon.
+  void SetWindowDefinitions(std::function<const FormDef*(Hwnd)> definitions) {
+    definitions_ = std::move(definitions);
+  }
+  // The item chosen in the host's menu, when the window now pops up that menu: the host showed
+  // it, and the user chose, before the program asked.
+  std::optional<int> TakeHostMenuChoice(Hwnd hWnd, int menu);
 
  private:
   struct TrayRecord {
@@ -60,14 +73,28 @@ class QtOs final : public OsApi {
     std::uint32_t callbackMessage = 0;
   };
 
+  struct HostChoice {
+    Hwnd hWnd;
+    int menu, item;
+  };
+
+  // The desktop's answer on the hotkeys (granted: how many; -1: it offers none): true when the
+  // program stays, false when it is left with no way in and ends.
+  bool HotkeysSettled(int granted);
+  void ExportMenu(Hwnd hWnd);
+  void PostTrayMessage(std::uint32_t mouseMessage);
+
   ProcedureChain chain_;
   AtomTable atoms_;
   std::map<std::u16string, std::uint32_t> registeredMessages_;
   QObject mailbox_;  // posted messages die with it
+  std::function<const FormDef*(Hwnd)> definitions_;
+  std::unique_ptr<QMenu> trayMenu_;  // outlives the icon that exports it
   std::unique_ptr<QSystemTrayIcon> tray_;
+  std::optional<HostChoice> hostChoice_;
   TrayRecord trayRecord_;
   std::unique_ptr<XcbHotkeys> hotkeys_;
-  bool hotkeysUnavailableSaid_ = false;
+  std::unique_ptr<PortalShortcuts> portalShortcuts_;
 };
 
 }  // namespace pindle::platform::qt

@@ -271,6 +271,8 @@ void QtWindow::SetTimerEnabled(int control, bool enabled) {
 }
 
 std::optional<int> QtWindow::TrackPopupMenu(int menu, int /*flags*/) {
+  if (const std::optional<int> chosen = backend_.Machine().TakeHostMenuChoice(handle_, menu))
+    return chosen;  // in the tray host's own menu
   // Qt's menus take a release of either button over an item.
   const MenuDef& m = def_.menus.at(static_cast<std::size_t>(menu));
   QMenu popup;

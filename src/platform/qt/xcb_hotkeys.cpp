@@ -70,12 +70,12 @@ void XcbHotkeys::Ungrab(const std::vector<std::uint8_t>& keycodes, std::uint16_t
   }
 }
 
-bool XcbHotkeys::Register(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {
+XcbHotkeys::Outcome XcbHotkeys::Register(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {
   const bool taken = std::any_of(grabs_.begin(), grabs_.end(), [&](const Grab& g) {
     return (g.modifiers == modifiers && g.vk == vk) || (g.hWnd == hWnd && g.id == id);
   });
   const xcb_keysym_t sym = KeySym(vk);
-  if (taken || sym == 0) return false;
+  if (taken || sym == 0) return Outcome::Failed;
   std::unique_ptr<xcb_keycode_t, decltype(&std::free)> codes(
       xcb_key_symbols_get_keycode(symbols_, sym), &std::free);
   Grab grab{hWnd, id, modifiers, vk, {}, ModMask(modifiers)};
@@ -83,7 +83,7 @@ bool XcbHotkeys::Register(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {
     if (std::find(grab.keycodes.begin(), grab.keycodes.end(), *k) == grab.keycodes.end())
       grab.keycodes.push_back(*k);
   }
-  if (grab.keycodes.empty()) return false;
+  if (grab.keycodes.empty()) return Outcome::Failed;
   // Every grab is checked: another client's grab of the same combination is a BadAccess.
   for (const std::uint8_t code : grab.keycodes) {
     for (int v = 0; v < 4; ++v) {
@@ -91,6 +91,7 @@ bool XcbHotkeys::Register(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {
           connection_, 0, root_, static_cast<std::uint16_t>(grab.mask | kLockVariants[v]), code,
           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
       if (xcb_generic_error_t* error = xcb_request_check(connection_, cookie)) {
+        const bool held = error->error_code == XCB_ACCESS;
         std::free(error);
         // Gives back what this registration grabbed so far (earlier key codes whole).
         const auto done = static_cast<std::size_t>(
@@ -99,12 +100,12 @@ bool XcbHotkeys::Register(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {
                4);
         Ungrab({code}, grab.mask, v);
         xcb_flush(connection_);
-        return false;
+        return held ? Outcome::HeldElsewhere : Outcome::Failed;
       }
     }
   }
   grabs_.push_back(std::move(grab));
-  return true;
+  return Outcome::Grabbed;
 }
 
 bool XcbHotkeys::Unregister(Hwnd hWnd, int id) {

@@ -26,9 +26,10 @@ class XcbHotkeys final : public QAbstractNativeEventFilter {
   XcbHotkeys(const XcbHotkeys&) = delete;
   XcbHotkeys& operator=(const XcbHotkeys&) = delete;
 
-  // False when the key has no key code here, the program holds the combination or the
-  // identifier already, or another client holds a grab of it.
-  bool Register(Hwnd hWnd, int id, unsigned modifiers, unsigned vk);
+  enum class Outcome { Grabbed, HeldElsewhere /* another client grabs it */, Failed };
+  // Failed when the key has no key code here, or the program holds the combination or the
+  // identifier already.
+  Outcome Register(Hwnd hWnd, int id, unsigned modifiers, unsigned vk);
   bool Unregister(Hwnd hWnd, int id);
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
