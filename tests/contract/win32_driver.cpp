@@ -92,12 +92,13 @@ class Win32Driver final : public Driver {
     RECT r = w.ControlRect(id);  // a label is painted on its container
     if (h) ::GetClientRect(h, &r);
     if (!h)
-      h = c.container.empty() ? w.Window() : w.ControlWindow(form.Definition().Find(c.container));
+      h = c.container.empty() ? w.NativeWindow()
+                              : w.ControlWindow(form.Definition().Find(c.container));
     Click(h, button, r);
   }
   void PressSurface(Form& form, int button, int x, int y) override {
     ToFront(form);
-    Click(Window(form).Window(), button, {x, y, x, y});
+    Click(Window(form).NativeWindow(), button, {x, y, x, y});
   }
   void Choose(Form& form, std::u16string_view control, int index) override {
     // A press on the box's arrow drops its list down; a press on the entry chooses it.
@@ -139,7 +140,7 @@ class Win32Driver final : public Driver {
 
   std::u16string Focus(Form& form) override {
     HWND focus = ::GetFocus();
-    if (focus == Window(form).Window()) return {};
+    if (focus == Window(form).NativeWindow()) return {};
     for (const auto& c : form.Definition().controls)
       if (HWND h = ControlWindow(form, c.name); h && (h == focus || ::IsChild(h, focus)))
         return c.name;
@@ -162,7 +163,7 @@ class Win32Driver final : public Driver {
     return h ? ::IsWindowVisible(h) != FALSE : Window(form).GetControlVisible(id);
   }
   bool WindowVisible(Form& form) override {
-    return form.IsLoaded() && ::IsWindowVisible(Window(form).Window());
+    return form.IsLoaded() && ::IsWindowVisible(Window(form).NativeWindow());
   }
   bool LoopEnded() override { return Pump(), quit_; }
   std::vector<SeenMessageBox> MessageBoxes() override { return boxes_; }
@@ -207,14 +208,14 @@ class Win32Driver final : public Driver {
   }
   // Where the keyboard's messages go: the focused window when it is in form, or else form.
   static HWND Target(Form& form) {
-    HWND window = Window(form).Window(), focus = ::GetFocus();
+    HWND window = Window(form).NativeWindow(), focus = ::GetFocus();
     return focus && (focus == window || ::IsChild(window, focus)) ? focus : window;
   }
   // A press and release of a mouse button at the middle of r, in window's client pixels.
   // A user's press brings its window to the front first: an activation still under way (a window
   // or message box just closed) would take the mouse capture from a button between down and up.
   void ToFront(Form& form) {
-    HWND window = Window(form).Window();
+    HWND window = Window(form).NativeWindow();
     ::SetForegroundWindow(window);
     RunUntil([&] { return ::GetForegroundWindow() == window; }, 1000);
   }

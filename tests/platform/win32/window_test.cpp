@@ -136,32 +136,32 @@ TEST_P(Win32LayoutTest, WindowsAreLaidOutFromTwipsAtTheDpiAndAgainWhenItChanges)
   const Layout& here = LayoutFor(static_cast<int>(::GetDpiForSystem()));
   EXPECT_EQ(backend.TwipsPerPixelX(), static_cast<float>(here.twipsPerPixel));
   EXPECT_EQ(ChildRect(Control<frmMain>(u"Text1")), here.memoText1);
-  EXPECT_EQ(ClientSize(Peer<Dialog_Printer>().Window()), here.printClient);
+  EXPECT_EQ(ClientSize(Peer<Dialog_Printer>().NativeWindow()), here.printClient);
 
   rt.Show<Dialog_DataList>();
   Win32Window& w = Peer<Dialog_DataList>();
   HWND text1 = Control<Dialog_DataList>(u"Text1"), ok = Control<Dialog_DataList>(u"OKButton");
-  EXPECT_FALSE(::GetWindowLongPtrW(w.Window(), GWL_STYLE) &
+  EXPECT_FALSE(::GetWindowLongPtrW(w.NativeWindow(), GWL_STYLE) &
                (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME));
   const int other = here.dpi == 192 ? 96 : 192;
   for (const int dpi : {here.dpi, other, here.dpi}) {
     if (dpi != w.Dpi()) {
       RECT outer;
-      ::GetWindowRect(w.Window(), &outer);
+      ::GetWindowRect(w.NativeWindow(), &outer);
       const RECT suggested{outer.left + 40, outer.top + 30,
                            outer.left + 40 + ::MulDiv(outer.right - outer.left, dpi, w.Dpi()),
                            outer.top + 30 + ::MulDiv(outer.bottom - outer.top, dpi, w.Dpi())};
       ::ValidateRect(text1, nullptr);
-      ::SendMessageW(w.Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+      ::SendMessageW(w.NativeWindow(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                      reinterpret_cast<LPARAM>(&suggested));
       EXPECT_TRUE(::GetUpdateRect(text1, nullptr, FALSE)) << "the memo box repaints";
-      ::GetWindowRect(w.Window(), &outer);
+      ::GetWindowRect(w.NativeWindow(), &outer);
       EXPECT_EQ(outer.left, suggested.left);
       EXPECT_EQ(outer.top, suggested.top);
     }
     const Layout& expected = LayoutFor(dpi);
     EXPECT_EQ(w.Dpi(), dpi);
-    EXPECT_EQ(ClientSize(w.Window()), expected.editorClient) << "at " << dpi;
+    EXPECT_EQ(ClientSize(w.NativeWindow()), expected.editorClient) << "at " << dpi;
     EXPECT_EQ(ChildRect(text1), expected.editorText1) << "at " << dpi;
     EXPECT_EQ(ChildRect(ok), expected.editorOk) << "at " << dpi;
     EXPECT_EQ(FontOf(text1).lfHeight, expected.fontHeight9pt) << "at " << dpi;
