@@ -3,9 +3,9 @@
 // the tray icon's mouse messages come back to it, and its pop-up menu opens the other windows.
 #pragma once
 
-#include "host/tray_icon_data.h"
 #include "platform/form.h"
 #include "platform/runtime.h"
+#include "platform/tray_icon_data.h"
 
 namespace pindle {
 
@@ -23,7 +23,7 @@ class Form1 final : public platform::Form {
   void Form_Unload(int& Cancel) override;
 
   // Filled once in Form_Load; removes the icon again in Form_Unload.
-  NotifyIconData TrayIconData;
+  platform::NotifyIconData TrayIconData;
   // Broadcast when the taskbar is created (at logon, after Explorer restarts).
   std::uint32_t TaskbarCreatedMessage = 0;
 

@@ -192,13 +192,9 @@ bool Form::DispatchMouseMessage(std::uint32_t uMsg, WParam wParam, LParam lParam
     default:
       return false;
   }
-  constexpr WParam kMkShift = 0x4, kMkControl = 0x8;
-  const int shift = ((wParam & kMkShift) ? 1 : 0) | ((wParam & kMkControl) ? 2 : 0);
-  const auto lp = static_cast<std::uintptr_t>(lParam);
   const float tpp = runtime_.TwipsPerPixelX();
-  const float x = static_cast<float>(lp & 0xFFFF) * tpp;
-  const float y = static_cast<float>((lp >> 16) & 0xFFFF) * tpp;
-  RaiseMouseDown(button, shift, x, y);
+  RaiseMouseDown(button, ShiftOf(wParam), static_cast<float>(MouseX(lParam)) * tpp,
+                 static_cast<float>(MouseY(lParam)) * tpp);
   return true;
 }
 

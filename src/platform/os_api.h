@@ -41,6 +41,25 @@ inline constexpr std::uint32_t kMButtonDown = 0x0207;    // 519
 inline constexpr std::uint32_t kHotKey = 0x0312;         // 786
 }  // namespace msg
 
+// A mouse message's arguments: the shift state (1 Shift, 2 Ctrl) as MK_SHIFT and MK_CONTROL in
+// wParam, the client position in pixels in lParam, x in its low word and y in its high word.
+constexpr WParam MouseKeys(int shift) {
+  return ((shift & 1) ? 0x4u : 0u) | ((shift & 2) ? 0x8u : 0u);
+}
+constexpr int ShiftOf(WParam mouseKeys) {
+  return ((mouseKeys & 0x4u) ? 1 : 0) | ((mouseKeys & 0x8u) ? 2 : 0);
+}
+constexpr LParam MousePosition(int x, int y) {
+  return static_cast<LParam>((static_cast<std::uint32_t>(y) & 0xFFFFu) << 16 |
+                             (static_cast<std::uint32_t>(x) & 0xFFFFu));
+}
+constexpr int MouseX(LParam position) {
+  return static_cast<int>(static_cast<std::uintptr_t>(position) & 0xFFFFu);
+}
+constexpr int MouseY(LParam position) {
+  return static_cast<int>((static_cast<std::uintptr_t>(position) >> 16) & 0xFFFFu);
+}
+
 inline constexpr int kGwlWndProc = -4;
 inline constexpr std::uint32_t kNimAdd = 0;
 inline constexpr std::uint32_t kNimDelete = 2;

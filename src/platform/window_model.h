@@ -5,6 +5,7 @@
 // what it decides, it decides here.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -27,6 +28,12 @@ struct PixelRect {
 constexpr int TwipsToPixels(int twips, int dpi) {
   const long long scaled = static_cast<long long>(twips) * dpi;
   return static_cast<int>((scaled >= 0 ? scaled + 720 : scaled - 720) / 1440);
+}
+
+// Mouse positions in twips use whole twips per pixel (15 at 96 DPI, 12 at 120, 10 at 144, 7 at
+// 192), so that a pixel count turned into twips and back comes out exact.
+constexpr int TwipsPerPixel(int dpi) {
+  return std::max(1, 1440 / std::max(dpi, 1));
 }
 
 class WindowModel {

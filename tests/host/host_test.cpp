@@ -5,15 +5,17 @@
 #include "headless_fixture.h"
 #include "host/form1.h"
 #include "host/module2.h"
-#include "host/tray_icon_data.h"
 #include "memo/dialog_data_list.h"
 #include "memo/frm_main.h"
+#include "platform/tray_icon_data.h"
 
 namespace pindle {
 namespace {
 
+using platform::FixedTip;
 using platform::Hwnd;
 using platform::LParam;
+using platform::NotifyIconData;
 using platform::WParam;
 using platform::headless::OsCall;
 namespace msg = platform::msg;
@@ -48,8 +50,9 @@ TEST_F(HostTest, StartUpAddsTheIconRegistersTheHotkeysThenHooksAndEndUndoesItInO
   const auto& tray = backend.Machine().Tray();
   ASSERT_TRUE(tray.has_value());
   EXPECT_EQ(
-      std::tie(tray->hWnd, tray->uID, tray->uFlags, tray->callbackMessage, tray->hIcon),
-      std::tuple(Host(), 1u, 7u, 519u, static_cast<std::uint32_t>(Window(u"Form1").IconHandle())));
+      std::tie(tray->hWnd, tray->uID, tray->uFlags, tray->uCallbackMessage, tray->hIcon,
+               tray->szTip),
+      std::tuple(Host(), 1, 7, 519, Window(u"Form1").IconHandle(), std::u16string(u"SysInfo")));
   EXPECT_FALSE(Window(u"Form1").IsVisible());
   rt.Instance<Form1>().SetVisible(true);
   Window(u"Form1").Click(u"cmdHide");
@@ -68,14 +71,21 @@ TEST_F(HostTest, StartUpAddsTheIconRegistersTheHotkeysThenHooksAndEndUndoesItInO
   EXPECT_EQ(backend.Quits(), 1) << "no window is left, so the program ends";
 }
 
-TEST(TrayRecordTest, KeepsTheLow32BitsOfItsHandles) {
-  const auto bytes = NotifyIconData{
-      .hWnd = static_cast<Hwnd>(0xFFFFFFFF80123456ull & UINTPTR_MAX),
-      .hIcon = -2,
-      .szTip = {}}.Bytes();
+TEST(TrayRecordTest, KeepsTheLow32BitsOfItsHandlesAndReadsThemBackSignExtended) {
+  const auto bytes = NotifyIconData{.cbSize = 88,
+                                    .hWnd = static_cast<Hwnd>(0xFFFFFFFF80123456ull & UINTPTR_MAX),
+                                    .hIcon = -2,
+                                    .szTip = FixedTip(u"SysInfo")}
+                         .Bytes();
   EXPECT_EQ(std::string(bytes.begin() + 4, bytes.begin() + 8) +
                 std::string(bytes.begin() + 20, bytes.begin() + 24),
             "\x56\x34\x12\x80\xFE\xFF\xFF\xFF");
+  const auto read = NotifyIconData::FromBytes(bytes);
+  ASSERT_TRUE(read);
+  EXPECT_EQ(
+      std::tuple(read->hWnd, read->hIcon, read->szTip),
+      std::tuple(static_cast<Hwnd>(-0x7FEDCBAA), std::intptr_t{-2}, std::u16string(u"SysInfo")));
+  EXPECT_FALSE(NotifyIconData::FromBytes(std::span(bytes).first(87)));
 }
 
 TEST_F(HostTest, TheTrayIconsMouseMessagesBeepOpenTheQuickMemoOrTheMenu) {

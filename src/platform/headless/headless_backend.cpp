@@ -12,9 +12,7 @@ HeadlessBackend::~HeadlessBackend() = default;
 
 std::unique_ptr<WindowPeer> HeadlessBackend::CreatePeer(Form& form, const FormDef& def) {
   ++windowsCreated_;
-  const Hwnd handle = nextHandle_;
-  nextHandle_ += 0x22;
-  return std::make_unique<HeadlessWindow>(*this, form, def, handle);
+  return std::make_unique<HeadlessWindow>(*this, form, def, os_.Handles().NextWindow());
 }
 
 void HeadlessBackend::Register(HeadlessWindow* window) {

@@ -124,7 +124,6 @@ class HeadlessBackend final : public Backend, public PrintDialogService {
   HeadlessOs os_;
   CapturedPrinter printer_;
   std::vector<HeadlessWindow*> windows_;  // front to back
-  Hwnd nextHandle_ = 0x00010010;
   std::deque<std::function<int()>> messageBoxScript_;
   std::deque<std::optional<std::u16string>> popupScript_;
   struct PrintAnswer {

@@ -7,35 +7,17 @@
 
 namespace pindle::platform::headless {
 
-namespace {
-
-std::uint32_t U32At(std::span<const std::uint8_t> b, std::size_t offset) {
-  if (offset + 4 > b.size()) return 0;
-  return static_cast<std::uint32_t>(b[offset]) | static_cast<std::uint32_t>(b[offset + 1]) << 8 |
-         static_cast<std::uint32_t>(b[offset + 2]) << 16 |
-         static_cast<std::uint32_t>(b[offset + 3]) << 24;
-}
-
-}  // namespace
-
 int HeadlessOs::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_t> record) {
   calls_.push_back({"Shell_NotifyIconA", {dwMessage}, {}, {record.begin(), record.end()}});
-  if (record.size() < 88 || U32At(record, 0) != 88) return 0;
-  TrayIcon icon;
-  icon.hWnd = U32At(record, 4);
-  icon.uID = U32At(record, 8);
-  icon.uFlags = U32At(record, 12);
-  icon.callbackMessage = U32At(record, 16);
-  icon.hIcon = U32At(record, 20);
-  for (std::size_t i = 24; i < 88 && record[i] != 0; ++i)
-    icon.tip.push_back(static_cast<char>(record[i]));
+  const std::optional<NotifyIconData> icon = NotifyIconData::FromBytes(record);
+  if (!icon) return 0;
   switch (dwMessage) {
     case kNimAdd:
       if (tray_ || taskbarMissing) return 0;
       tray_ = icon;
       return 1;
     case kNimDelete:
-      if (!tray_ || tray_->hWnd != icon.hWnd || tray_->uID != icon.uID) return 0;
+      if (!tray_ || tray_->hWnd != icon->hWnd || tray_->uID != icon->uID) return 0;
       tray_.reset();
       return 1;
     default:
@@ -69,9 +51,7 @@ std::uint16_t HeadlessOs::GlobalDeleteAtom(std::uint16_t atom) {
 
 std::uint32_t HeadlessOs::RegisterWindowMessageA(const std::u16string& name) {
   calls_.push_back({"RegisterWindowMessageA", {}, name, {}});
-  const auto [it, added] = registeredMessages_.try_emplace(
-      name, static_cast<std::uint32_t>(0xC100 + registeredMessages_.size()));
-  return it->second;
+  return handles_.RegisteredMessage(name);
 }
 
 void HeadlessOs::RestartTaskbar() {
@@ -147,8 +127,9 @@ void HeadlessOs::TakeHotkeyElsewhere(unsigned modifiers, unsigned vk) {
 }
 
 bool HeadlessOs::TrayMouse(std::uint32_t mouseMessage) {
-  if (!tray_ || (tray_->uFlags & 1) == 0) return false;
-  PostMessage(tray_->hWnd, tray_->callbackMessage, tray_->uID, static_cast<LParam>(mouseMessage));
+  if (!tray_ || (tray_->uFlags & kNifMessage) == 0) return false;
+  PostMessage(tray_->hWnd, static_cast<std::uint32_t>(tray_->uCallbackMessage),
+              static_cast<WParam>(tray_->uID), static_cast<LParam>(mouseMessage));
   return true;
 }
 

@@ -13,6 +13,8 @@
 #include "platform/atom_table.h"
 #include "platform/os_api.h"
 #include "platform/procedure_chain.h"
+#include "platform/stand_in_handles.h"
+#include "platform/tray_icon_data.h"
 
 namespace pindle::platform::headless {
 
@@ -22,15 +24,6 @@ struct OsCall {
   std::u16string text;               // the text argument (atom text, shell target)
   std::vector<std::uint8_t> record;  // the record handed to the shell
   friend bool operator==(const OsCall&, const OsCall&) = default;
-};
-
-struct TrayIcon {
-  Hwnd hWnd = 0;
-  std::uint32_t uID = 0;
-  std::uint32_t uFlags = 0;
-  std::uint32_t callbackMessage = 0;
-  std::uint32_t hIcon = 0;
-  std::string tip;  // the tip up to its NUL, code page 932 bytes
 };
 
 struct ShellRequest {
@@ -78,9 +71,10 @@ class HeadlessOs final : public OsApi {
   // Explorer restarts: every tray icon is gone and every window hears "TaskbarCreated".
   void RestartTaskbar();
 
+  StandInHandles& Handles() { return handles_; }
   const std::vector<OsCall>& Calls() const { return calls_; }
   std::vector<std::string> CallNames() const;
-  const std::optional<TrayIcon>& Tray() const { return tray_; }
+  const std::optional<NotifyIconData>& Tray() const { return tray_; }
   const std::vector<HotkeyRegistration>& Hotkeys() const { return hotkeys_; }
   const std::vector<ShellRequest>& ShellRequests() const { return shellRequests_; }
   // Use count of an atom's text; 0 when the atom does not exist.
@@ -104,10 +98,10 @@ class HeadlessOs final : public OsApi {
   };
 
   std::vector<OsCall> calls_;
-  std::map<std::u16string, std::uint32_t> registeredMessages_;
+  StandInHandles handles_{0x00010010};
   AtomTable atoms_;
   std::vector<HotkeyRegistration> hotkeys_;
-  std::optional<TrayIcon> tray_;
+  std::optional<NotifyIconData> tray_;
   std::vector<ShellRequest> shellRequests_;
   std::deque<Message> queue_;
   ProcedureChain chain_;

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/headless/headless_backend.h"
+#include "platform/stand_in_handles.h"
 #include "platform/text.h"
 
 namespace pindle::platform::headless {
@@ -56,9 +57,7 @@ void HeadlessWindow::SetVisible(bool visible) {
 }
 
 std::intptr_t HeadlessWindow::IconHandle() const {
-  return def_.icon == FormIcon::None
-             ? 0
-             : static_cast<std::intptr_t>(0x0C10 + static_cast<int>(def_.icon));
+  return StandInHandles::IconOf(def_.icon);
 }
 
 std::u16string HeadlessWindow::GetText(int control) const {
@@ -188,9 +187,7 @@ void HeadlessWindow::PressSurface(int button, int xPixels, int yPixels) {
   const std::uint32_t message = button == kLeftButton    ? msg::kLButtonDown
                                 : button == kRightButton ? msg::kRButtonDown
                                                          : msg::kMButtonDown;
-  const auto lParam = static_cast<LParam>((static_cast<unsigned>(yPixels) << 16) |
-                                          (static_cast<unsigned>(xPixels) & 0xFFFF));
-  backend_.Machine().SendMessage(handle_, message, 0, lParam);
+  backend_.Machine().SendMessage(handle_, message, 0, MousePosition(xPixels, yPixels));
 }
 
 void HeadlessWindow::MoveFocus(bool backwards) {

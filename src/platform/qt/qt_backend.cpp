@@ -74,8 +74,7 @@ std::unique_ptr<WindowPeer> QtBackend::CreatePeer(Form& form, const FormDef& def
 }
 
 Hwnd QtBackend::Register(QtWindow* window) {
-  const Hwnd handle = nextHandle_;
-  nextHandle_ += 0x22;
+  const Hwnd handle = os_.Handles().NextWindow();
   windows_[handle] = window;
   os_.Chain().Add(handle);
   return handle;
@@ -151,7 +150,7 @@ float QtBackend::TwipsPerPixelX() const {
   // Whole twips per pixel, so that a pixel count turned into twips and back comes out exact.
   const QScreen* screen = QGuiApplication::primaryScreen();
   const int dpi = screen ? static_cast<int>(screen->logicalDotsPerInchX() + 0.5) : 96;
-  return static_cast<float>(std::max(1, 1440 / std::max(dpi, 1)));
+  return static_cast<float>(TwipsPerPixel(dpi));
 }
 
 void QtBackend::Quit() {

@@ -82,7 +82,6 @@ class QtBackend final : public Backend {
   std::optional<bool> prevInstance_;
   std::unique_ptr<SessionEnd> sessionEnd_;
   std::map<Hwnd, QtWindow*> windows_;
-  Hwnd nextHandle_ = 0x00020010;
   bool quit_ = false;
   bool running_ = false;
 };

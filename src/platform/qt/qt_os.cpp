@@ -7,7 +7,6 @@
 #include <QIcon>
 #include <QUrl>
 
-#include "platform/cp932.h"
 #include "platform/qt/portal.h"
 #include "platform/qt/portal_shortcuts.h"
 #include "platform/qt/qt_text.h"
@@ -18,16 +17,8 @@ namespace pindle::platform::qt {
 
 namespace {
 
-constexpr std::size_t kRecordSize = 88;
-constexpr std::uint32_t kNifMessage = 1;
 constexpr std::intptr_t kShellOk = 42;
 constexpr std::intptr_t kShellNoAssociation = 31;  // SE_ERR_NOASSOC
-
-std::uint32_t U32At(std::span<const std::uint8_t> b, std::size_t offset) {
-  return static_cast<std::uint32_t>(b[offset]) | static_cast<std::uint32_t>(b[offset + 1]) << 8 |
-         static_cast<std::uint32_t>(b[offset + 2]) << 16 |
-         static_cast<std::uint32_t>(b[offset + 3]) << 24;
-}
 
 std::uint32_t MouseMessage(QSystemTrayIcon::ActivationReason reason) {
   switch (reason) {
@@ -61,23 +52,20 @@ QtOs::QtOs() = default;
 QtOs::~QtOs() = default;
 
 int QtOs::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_t> record) {
-  if (record.size() < kRecordSize || U32At(record, 0) != kRecordSize) return 0;
-  const TrayRecord r{U32At(record, 4), U32At(record, 8), U32At(record, 16)};
+  const std::optional<NotifyIconData> r = NotifyIconData::FromBytes(record);
+  if (!r) return 0;
   if (dwMessage == kNimDelete) {
-    if (!tray_ || trayRecord_.hWnd != r.hWnd || trayRecord_.uID != r.uID) return 0;
+    if (!tray_ || trayRecord_.hWnd != r->hWnd || trayRecord_.uID != r->uID) return 0;
     tray_.reset();
     trayMenu_.reset();
     return 1;
   }
   if (dwMessage != kNimAdd || tray_) return 0;
-  std::string tip;
-  for (std::size_t i = 24; i < kRecordSize && record[i] != 0; ++i)
-    tip.push_back(static_cast<char>(record[i]));
-  trayRecord_ = r;
+  trayRecord_ = *r;
   // Where no tray is running yet, Qt docks the icon as soon as one appears.
   tray_ = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/pindle/product.ico")));
-  tray_->setToolTip(ToQString(DecodeCp932(tip)));
-  if (U32At(record, 12) & kNifMessage) {
+  tray_->setToolTip(ToQString(r->szTip));
+  if (r->uFlags & kNifMessage) {
     QObject::connect(
         tray_.get(), &QSystemTrayIcon::activated, &mailbox_,
         [this, activates = StatusNotifierTray()](QSystemTrayIcon::ActivationReason reason) {
@@ -86,14 +74,14 @@ int QtOs::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_
           if (activates && reason == QSystemTrayIcon::Trigger) PostTrayMessage(msg::kLButtonDblClk);
         });
   }
-  if (StatusNotifierTray()) ExportMenu(r.hWnd);
+  if (StatusNotifierTray()) ExportMenu(r->hWnd);
   tray_->show();
   return 1;
 }
 
 void QtOs::PostTrayMessage(std::uint32_t mouseMessage) {
-  PostMessage(trayRecord_.hWnd, trayRecord_.callbackMessage, trayRecord_.uID,
-              static_cast<LParam>(mouseMessage));
+  PostMessage(trayRecord_.hWnd, static_cast<std::uint32_t>(trayRecord_.uCallbackMessage),
+              static_cast<WParam>(trayRecord_.uID), static_cast<LParam>(mouseMessage));
 }
 
 // A StatusNotifierItem host may show only a menu the icon exports (Xfce, GNOME's AppIndicator
@@ -141,9 +129,7 @@ std::intptr_t QtOs::ShellExecuteA(Hwnd, const std::u16string& verb, const std::u
 }
 
 std::uint32_t QtOs::RegisterWindowMessageA(const std::u16string& name) {
-  const auto [it, added] = registeredMessages_.try_emplace(
-      name, static_cast<std::uint32_t>(0xC100 + registeredMessages_.size()));
-  return it->second;
+  return handles_.RegisteredMessage(name);
 }
 
 int QtOs::RegisterHotKey(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {

@@ -20,6 +20,8 @@
 #include "platform/form_definition.h"
 #include "platform/os_api.h"
 #include "platform/procedure_chain.h"
+#include "platform/stand_in_handles.h"
+#include "platform/tray_icon_data.h"
 
 namespace pindle::platform::qt {
 
@@ -56,6 +58,7 @@ class QtOs final : public OsApi {
     return chain_.Send(hWnd, uMsg, wParam, lParam);
   }
   ProcedureChain& Chain() { return chain_; }
+  StandInHandles& Handles() { return handles_; }
   // The tray icon, while the program has one.
   const QSystemTrayIcon* TrayIcon() const { return tray_.get(); }
   // The definition of a window, for the menu a StatusNotifierItem host shows of the icon.
@@ -67,12 +70,6 @@ class QtOs final : public OsApi {
   std::optional<int> TakeHostMenuChoice(Hwnd hWnd, int menu);
 
  private:
-  struct TrayRecord {
-    Hwnd hWnd = 0;
-    std::uint32_t uID = 0;
-    std::uint32_t callbackMessage = 0;
-  };
-
   struct HostChoice {
     Hwnd hWnd;
     int menu, item;
@@ -86,13 +83,13 @@ class QtOs final : public OsApi {
 
   ProcedureChain chain_;
   AtomTable atoms_;
-  std::map<std::u16string, std::uint32_t> registeredMessages_;
+  StandInHandles handles_{0x00020010};
   QObject mailbox_;  // posted messages die with it
   std::function<const FormDef*(Hwnd)> definitions_;
   std::unique_ptr<QMenu> trayMenu_;  // outlives the icon that exports it
   std::unique_ptr<QSystemTrayIcon> tray_;
   std::optional<HostChoice> hostChoice_;
-  TrayRecord trayRecord_;
+  NotifyIconData trayRecord_;
   std::unique_ptr<XcbHotkeys> hotkeys_;
   std::unique_ptr<PortalShortcuts> portalShortcuts_;
 };

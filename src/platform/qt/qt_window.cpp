@@ -17,6 +17,7 @@
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/qt_fonts.h"
 #include "platform/qt/qt_text.h"
+#include "platform/stand_in_handles.h"
 
 namespace pindle::platform::qt {
 
@@ -197,9 +198,7 @@ bool QtWindow::IsVisible() const {
 
 std::intptr_t QtWindow::IconHandle() const {
   // Stands for the window's icon in the tray record; the tray shows the product icon.
-  return def_.icon == FormIcon::None
-             ? 0
-             : static_cast<std::intptr_t>(0x0C10 + static_cast<int>(def_.icon));
+  return StandInHandles::IconOf(def_.icon);
 }
 
 std::u16string QtWindow::GetText(int control) const {
@@ -355,12 +354,10 @@ void QtWindow::PressSurface(FormSurface& surface, int container, Qt::MouseButton
   }
   const std::uint32_t message = ButtonMessage(button);
   if (message == 0) return;
-  constexpr WParam kMkShift = 0x4, kMkControl = 0x8;
-  const WParam keys = ((modifiers & Qt::ShiftModifier) ? kMkShift : 0) |
-                      ((modifiers & Qt::ControlModifier) ? kMkControl : 0);
-  const auto lParam = static_cast<LParam>((static_cast<unsigned>(pt.y()) & 0xFFFF) << 16 |
-                                          (static_cast<unsigned>(pt.x()) & 0xFFFF));
-  backend_.Machine().SendMessage(handle_, message, keys, lParam);  // may unload this window
+  const int shift =
+      ((modifiers & Qt::ShiftModifier) ? 1 : 0) | ((modifiers & Qt::ControlModifier) ? 2 : 0);
+  backend_.Machine().SendMessage(handle_, message, MouseKeys(shift),
+                                 MousePosition(pt.x(), pt.y()));  // may unload this window
 }
 
 void QtWindow::ReleaseSurface(int container, Qt::MouseButton button, QPoint pt) {

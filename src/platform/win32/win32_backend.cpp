@@ -159,7 +159,7 @@ bool Win32Backend::PrevInstance() {
 float Win32Backend::TwipsPerPixelX() const {
   // Whole twips per pixel, so that a pixel count turned into twips and back comes out exact.
   const UINT dpi = DpiForSystem();
-  return static_cast<float>(std::max(1u, 1440u / std::max(dpi, 1u)));
+  return static_cast<float>(TwipsPerPixel(static_cast<int>(dpi)));
 }
 
 void Win32Backend::Quit() {

@@ -4,11 +4,13 @@
 // after windows.h
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/cp932.h"
 #include "platform/runtime.h"
 #include "platform/runtime_error.h"
+#include "platform/tray_icon_data.h"
 
 namespace pindle::platform::win32 {
 
@@ -16,18 +18,6 @@ namespace {
 
 HWND ToHwnd(Hwnd h) {
   return reinterpret_cast<HWND>(h);
-}
-
-// Handles are 32-bit values on 64-bit Windows too, sign-extended.
-template <class H>
-H FromLow32(std::uint32_t value) {
-  return reinterpret_cast<H>(static_cast<std::intptr_t>(static_cast<std::int32_t>(value)));
-}
-
-std::uint32_t U32At(std::span<const std::uint8_t> b, std::size_t offset) {
-  return static_cast<std::uint32_t>(b[offset]) | static_cast<std::uint32_t>(b[offset + 1]) << 8 |
-         static_cast<std::uint32_t>(b[offset + 2]) << 16 |
-         static_cast<std::uint32_t>(b[offset + 3]) << 24;
 }
 
 // Text for an ANSI call; a character code page 932 cannot hold is an error, not a '?'.
@@ -43,17 +33,17 @@ std::string Ansi(const std::u16string& text) {
 }  // namespace
 
 int Win32Os::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_t> record) {
-  if (record.size() < 88) return 0;
+  const std::optional<NotifyIconData> r = NotifyIconData::FromBytes(record);
+  if (!r) return 0;
   NOTIFYICONDATAA data{};
   data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  data.hWnd = FromLow32<HWND>(U32At(record, 4));
-  data.uID = U32At(record, 8);
-  data.uFlags = U32At(record, 12);
-  data.uCallbackMessage = U32At(record, 16);
-  data.hIcon = FromLow32<HICON>(U32At(record, 20));
-  static_assert(sizeof data.szTip >= 64);  // the 88-byte form reads the first 64
-  std::memcpy(data.szTip, record.data() + 24, 64);
-  data.szTip[63] = '\0';
+  data.hWnd = ToHwnd(r->hWnd);
+  data.uID = static_cast<UINT>(r->uID);
+  data.uFlags = static_cast<UINT>(r->uFlags);
+  data.uCallbackMessage = static_cast<UINT>(r->uCallbackMessage);
+  data.hIcon = reinterpret_cast<HICON>(r->hIcon);
+  const std::string tip = EncodeCp932(r->szTip).bytes;  // the 88-byte form has 64 bytes of tip
+  std::memcpy(data.szTip, tip.data(), std::min<std::size_t>(tip.size(), kTipLength - 1));
   IconHandle sized;
   if (dwMessage == NIM_ADD) {
     // The tray shows its small size (16 pixels at 100 %, 20 at 125 %, 24 at 150 %): that image

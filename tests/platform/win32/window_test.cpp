@@ -15,7 +15,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "host/tray_icon_data.h"
+#include "platform/tray_icon_data.h"
 #include "info/frm_about.h"
 #include "info/frm_tip.h"
 #include "memo/dialog_data_list.h"
