@@ -26,7 +26,7 @@ class HeadlessDriver final : public Driver {
   void Choose(Form& form, std::u16string_view c, int index) override { W(form).Choose(c, index); }
   void CloseBox(Form& form) override { W(form).PressCloseBox(); }
   void Post(platform::Hwnd h, std::uint32_t msg, platform::WParam w, platform::LParam l) override {
-    backend_.Machine().PostMessage(h, msg, w, l), Pump();
+    backend_.Os().PostMessage(h, msg, w, l), Pump();
   }
   bool RunUntil(const std::function<bool()>& done, int timeoutMs) override {
     for (int waited = 0; !done(); waited += 10) {
@@ -62,7 +62,7 @@ class HeadlessDriver final : public Driver {
   }
   std::vector<PrintedDocument> Printed() override {
     std::vector<PrintedDocument> printed;
-    for (const auto& doc : backend_.TestPrinter().Documents()) {
+    for (const auto& doc : backend_.CurrentPrinter().Documents()) {
       auto& pages = printed.emplace_back().pages;
       for (std::size_t i = 0; i < doc.lines.size(); ++i) {
         if (i % platform::headless::CapturedPrinter::kLinesPerPage == 0) pages.emplace_back();
@@ -73,14 +73,14 @@ class HeadlessDriver final : public Driver {
   }
   std::vector<std::u16string> ShellOpened() override {
     std::vector<std::u16string> opened;
-    for (const auto& request : backend_.Machine().ShellRequests()) opened.push_back(request.file);
+    for (const auto& request : backend_.Os().ShellRequests()) opened.push_back(request.file);
     return opened;
   }
 
   std::vector<std::u16string> Notices() override { return backend_.Notices(); }
   bool EndSession() override { return backend_.EndSession(); }
   bool HoldHotkeyElsewhere(unsigned modifiers, unsigned vk) override {
-    backend_.Machine().TakeHotkeyElsewhere(modifiers, vk);
+    backend_.Os().TakeHotkeyElsewhere(modifiers, vk);
     return true;
   }
 

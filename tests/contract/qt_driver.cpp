@@ -136,8 +136,9 @@ class QtDriver final : public Driver {
   QtDriver() {
     rt_.UseAppPath(Utf8ToUtf16(dir_.Path().string()));
     backend_.SetLockPath(QString::fromStdString((dir_.Path() / "pindle.lock").string()));
-    backend_.PagePrinter().UseDevice(&pages_, [this] { return pages_.pages.emplace_back(), true; });
-    backend_.Dialog().printerNames = [this] {
+    backend_.CurrentPrinter().UseDevice(&pages_,
+                                        [this] { return pages_.pages.emplace_back(), true; });
+    backend_.PrintDialog().printerNames = [this] {
       const bool fail =
           !printAnswers_.empty() && printAnswers_.front().first == PrintDialogAnswer::Fail;
       if (fail) printAnswers_.pop_front();
@@ -191,7 +192,7 @@ class QtDriver final : public Driver {
   }
   void CloseBox(Form& form) override { Window(form).Widget()->close(), Settle(); }
   void Post(Hwnd h, std::uint32_t msg, WParam w, LParam l) override {
-    backend_.Machine().PostMessage(h, msg, w, l), Settle();
+    backend_.Os().PostMessage(h, msg, w, l), Settle();
   }
   bool RunUntil(const std::function<bool()>& done, int timeoutMs) override {
     for (QDeadlineTimer end(timeoutMs); !done(); QApplication::processEvents({}, 5))

@@ -41,7 +41,7 @@ class Win32Driver final : public Driver {
     current_ = this;
     rt_.UseAppPath(dir_.U16());
     const auto done = [](HDC) { return 1; };  // a page's end, an abort: nothing to keep
-    backend_.GdiPrinter().UseDeviceContext(
+    backend_.CurrentPrinter().UseDeviceContext(
         metafile_,
         {[](HDC, const DOCINFOW*) { return current_->printing_ = {}, 1; },
          [](HDC) { return current_->printing_.pages.emplace_back(), 1; }, done,
@@ -50,7 +50,7 @@ class Win32Driver final : public Driver {
            current_->printing_.pages.back().push_back(Narrow({text, std::size_t(n)}));
            return win32::DrawLine(dc, x, y, text, n);
          }});
-    backend_.SystemPrintDialog().UseCalls({&AnswerPrintDlg, [] { return current_->printError_; }});
+    backend_.PrintDialog().UseCalls({&AnswerPrintDlg, [] { return current_->printError_; }});
     RecordShell();
   }
   ~Win32Driver() override {

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const WParam wParam = kind == 0 ? 1 : (upper << 32) | low;
     const auto lParam = static_cast<LParam>(kind == 0 ? (upper << 16) | mouse : upper);
     backend.OnNextPopupMenu(std::nullopt);  // the menu, when it opens, is closed again
-    backend.Machine().PostMessage(backend.WindowOf(u"Form1")->Handle(), message, wParam, lParam);
+    backend.Os().PostMessage(backend.WindowOf(u"Form1")->Handle(), message, wParam, lParam);
     backend.PumpMessages();
 
     const std::uint32_t tray = kind == 0 ? mouse : 0;

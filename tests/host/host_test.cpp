@@ -34,7 +34,7 @@ class HostTest : public testing::HeadlessTest {
 TEST_F(HostTest, StartUpAddsTheIconRegistersTheHotkeysThenHooksAndEndUndoesItInOrder) {
   rt.Start<Form1>();
   const auto h = static_cast<long long>(Host());
-  const auto& calls = backend.Machine().Calls();
+  const auto& calls = backend.Os().Calls();
   ASSERT_EQ(calls.size(), 9u);
   const auto record = calls[1].record;
   std::vector<OsCall> expected{{"RegisterWindowMessageA", {}, u"TaskbarCreated", {}},
@@ -47,7 +47,7 @@ TEST_F(HostTest, StartUpAddsTheIconRegistersTheHotkeysThenHooksAndEndUndoesItInO
   EXPECT_EQ(calls, expected);
   EXPECT_EQ(std::string(record.begin() + 24, record.end()),
             std::string("SysInfo\0", 8) + std::string(56, ' '));
-  const auto& tray = backend.Machine().Tray();
+  const auto& tray = backend.Os().Tray();
   ASSERT_TRUE(tray.has_value());
   EXPECT_EQ(
       std::tie(tray->hWnd, tray->uID, tray->uFlags, tray->uCallbackMessage, tray->hIcon,
@@ -66,7 +66,7 @@ TEST_F(HostTest, StartUpAddsTheIconRegistersTheHotkeysThenHooksAndEndUndoesItInO
   expected.push_back({"Shell_NotifyIconA", {2}, {}, record});
   EXPECT_EQ(std::vector(calls.begin() + 9, calls.end()), expected);
   EXPECT_EQ(Module2::Values().PrevWndProc, platform::ProcAddress(&platform::RuntimeWindowProc));
-  EXPECT_FALSE(backend.Machine().Chain().Contains(Hwnd(h))) << "unhooked";
+  EXPECT_FALSE(backend.Os().Chain().Contains(Hwnd(h))) << "unhooked";
   EXPECT_FALSE(Loaded(u"Form1"));
   EXPECT_EQ(backend.Quits(), 1) << "no window is left, so the program ends";
 }
@@ -135,16 +135,16 @@ TEST(HostEndTest, ASecondCopyIsRefusedWithoutTouchingAnythingAndStopsTheLoopOnce
   EXPECT_EQ(std::tie(box.prompt, box.title, box.style),
             std::tuple(std::u16string(u"Pindleは既に起動しています。"),
                        std::u16string(u"Pindleの二重起動は禁止です"), 16));
-  EXPECT_TRUE(backend.Machine().Calls().empty()) << "no icon, atom, hotkey or hook";
+  EXPECT_TRUE(backend.Os().Calls().empty()) << "no icon, atom, hotkey or hook";
 }
 
 TEST_F(HostTest, TheIconComesBackWithTheTaskbarAndIsTriedAgainWhileTheTaskbarIsMissing) {
   rt.Start<Form1>();
-  const auto record = backend.Machine().Calls()[1].record;
-  backend.Machine().RestartTaskbar();
+  const auto record = backend.Os().Calls()[1].record;
+  backend.Os().RestartTaskbar();
   backend.PumpMessages();
-  ASSERT_TRUE(backend.Machine().Tray().has_value());
-  EXPECT_EQ(std::vector(backend.Machine().Calls().begin() + 9, backend.Machine().Calls().end()),
+  ASSERT_TRUE(backend.Os().Tray().has_value());
+  EXPECT_EQ(std::vector(backend.Os().Calls().begin() + 9, backend.Os().Calls().end()),
             (std::vector<OsCall>{{"Shell_NotifyIconA", {0}, {}, record}}));
 
   // Refused at logon: tried again by the timer (way 0) or on "TaskbarCreated" (1), then no
@@ -153,22 +153,22 @@ TEST_F(HostTest, TheIconComesBackWithTheTaskbarAndIsTriedAgainWhileTheTaskbarIsM
   for (const int way : {0, 1, 2, 3}) {
     platform::headless::HeadlessBackend b;
     b.appPath = dir.U16();
-    b.Machine().taskbarMissing = way != 3;
+    b.Os().taskbarMissing = way != 3;
     platform::Runtime r(b);
     r.Start<Form1>();
-    if (way == 3) b.Machine().RestartTaskbar(), b.Machine().taskbarMissing = true;
+    if (way == 3) b.Os().RestartTaskbar(), b.Os().taskbarMissing = true;
     b.PumpMessages();  // the icon comes back, but the taskbar is not ready for it yet
     EXPECT_TRUE(b.PressHotkey(platform::kModAlt, 0x70)) << "hotkeys work meanwhile";
     b.Advance(4000);
-    EXPECT_FALSE(b.Machine().Tray().has_value());
-    b.Machine().taskbarMissing = way == 2;
-    if (way == 1) b.Machine().RestartTaskbar();
+    EXPECT_FALSE(b.Os().Tray().has_value());
+    b.Os().taskbarMissing = way == 2;
+    if (way == 1) b.Os().RestartTaskbar();
     b.PumpMessages();
     b.Advance(2000);
-    EXPECT_EQ(b.Machine().Tray().has_value(), way != 2) << way;
-    const std::size_t calls = b.Machine().Calls().size();
+    EXPECT_EQ(b.Os().Tray().has_value(), way != 2) << way;
+    const std::size_t calls = b.Os().Calls().size();
     b.Advance(60'000);
-    const auto names = b.Machine().CallNames();
+    const auto names = b.Os().CallNames();
     if (way == 2)
       EXPECT_EQ(std::count(names.begin(), names.end(), "Shell_NotifyIconA"), 16);
     else
@@ -207,7 +207,7 @@ TEST_F(HostTest, AltF1F2F3ActOnTheirSignExtendedAtomsAndEveryMessageGoesOnUnchan
   std::vector<Seen> sent;
   for (const auto& [message, windows] : steps) {
     const auto& [hw, m, w, l] = message;
-    EXPECT_EQ(backend.Machine().SendMessage(hw, m, w, l), 0x1234);
+    EXPECT_EQ(backend.Os().SendMessage(hw, m, w, l), 0x1234);
     EXPECT_EQ(backend.ZOrder(), windows) << m << " " << w;
     sent.push_back(message);
   }
@@ -215,12 +215,12 @@ TEST_F(HostTest, AltF1F2F3ActOnTheirSignExtendedAtomsAndEveryMessageGoesOnUnchan
   EXPECT_EQ(backend.Beeps(), 1) << "the tray callback goes on to the runtime";
   // With no procedure behind it, a message ends in the hook, answered 0.
   Module2::Values().PrevWndProc = 0;
-  EXPECT_EQ(backend.Machine().SendMessage(h, 0x0010, 7, -8), 0);
+  EXPECT_EQ(backend.Os().SendMessage(h, 0x0010, 7, -8), 0);
   EXPECT_EQ(g_seen.size(), sent.size());
 }
 
 TEST_F(HostTest, AHotkeyWhileAnActionRunsIsDroppedAndOneHeldElsewhereIsToldWithoutWaiting) {
-  backend.Machine().TakeHotkeyElsewhere(platform::kModAlt, kVkF2);
+  backend.Os().TakeHotkeyElsewhere(platform::kModAlt, kVkF2);
   rt.Start<Form1>();
   // The quick memo cannot read memo.txt and says so; Alt+F3 while that box is open is dropped.
   std::filesystem::create_directory(dir.Path() / "memo.txt");

@@ -12,10 +12,10 @@ TEST_F(FrmAboutTest, OnlyTheLinksAskTheShellToOpenWhatTheyShowOrSayTheyCannotAnd
   for (const auto* name : {u"Label1", u"Label3", u"Label4", u"lblDescription", u"Frame1", u"Label2",
                            u"lblDisclaimer", u"lblDisclaimer"})
     w.Click(name);
-  backend.Machine().shellResult = 31;  // no program for the target: the shell's own affair
+  backend.Os().shellResult = 31;  // no program for the target: the shell's own affair
   w.Click(u"Label2");
   const std::u16string mail = u"mailto:" + w.Text(u"Label2"), home = w.Text(u"lblDisclaimer");
-  const auto& requests = backend.Machine().ShellRequests();
+  const auto& requests = backend.Os().ShellRequests();
   ASSERT_EQ(requests.size(), 4u);
   for (std::size_t i = 0; i < 4; ++i) {
     const auto& r = requests[i];
@@ -24,7 +24,7 @@ TEST_F(FrmAboutTest, OnlyTheLinksAskTheShellToOpenWhatTheyShowOrSayTheyCannotAnd
     EXPECT_FALSE(r.parameters || r.directory);
   }
   // An error asking the shell shows that link's two-line message (the result 31 above gave none).
-  backend.Machine().shellFailure = 453;
+  backend.Os().shellFailure = 453;
   w.Click(u"Label2");
   w.Click(u"lblDisclaimer");
   const std::string first = "貴様がお使いのパソコンでは、このプログラムから\n";

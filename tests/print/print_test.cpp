@@ -51,7 +51,7 @@ class PrintTest : public testing::HeadlessTest {
     backend.OnNextPrintDialog(choice);
     Dialog().Click(u"OKButton");
   }
-  platform::headless::CapturedPrinter& Printer() { return backend.TestPrinter(); }
+  platform::headless::CapturedPrinter& Printer() { return backend.CurrentPrinter(); }
 };
 
 TEST_F(PrintTest, OpensWithTheNoteAndTheTimeAndTheSwitchShowsExactlyThePhoneMessagePart) {

@@ -53,8 +53,8 @@ class HeadlessBackend final : public Backend, public PrintDialogService {
   void ShowNotice(const std::u16string& prompt) override { notices_.push_back(prompt); }
   void Beep() override { ++beeps_; }
   const Clock& GetClock() const override { return clock_; }
-  OsApi& Os() override { return os_; }
-  Printer& CurrentPrinter() override { return printer_; }
+  HeadlessOs& Os() override { return os_; }
+  CapturedPrinter& CurrentPrinter() override { return printer_; }
   PrintDialogService& PrintDialog() override { return *this; }
   std::u16string AppPath() const override { return appPath; }
   bool PrevInstance() override { return prevInstance; }
@@ -85,10 +85,7 @@ class HeadlessBackend final : public Backend, public PrintDialogService {
   void OnNextPrintDialogFailure() { printScript_.push_back({true, std::nullopt}); }
 
   // ---- what a test drives and reads ----
-  HeadlessOs& Machine() { return os_; }
-  const HeadlessOs& Machine() const { return os_; }
   VirtualClock& TestClock() { return clock_; }
-  CapturedPrinter& TestPrinter() { return printer_; }
   void SetClock(const DateTime& t) { clock_.Set(t); }
   // Moves the clock on; every timer that falls due ticks at its time, in order.
   void Advance(std::int64_t milliseconds);

@@ -187,7 +187,7 @@ void HeadlessWindow::PressSurface(int button, int xPixels, int yPixels) {
   const std::uint32_t message = button == kLeftButton    ? msg::kLButtonDown
                                 : button == kRightButton ? msg::kRButtonDown
                                                          : msg::kMButtonDown;
-  backend_.Machine().SendMessage(handle_, message, 0, MousePosition(xPixels, yPixels));
+  backend_.Os().SendMessage(handle_, message, 0, MousePosition(xPixels, yPixels));
 }
 
 void HeadlessWindow::MoveFocus(bool backwards) {

@@ -44,9 +44,9 @@ class QtBackend final : public Backend {
   void ShowNotice(const std::u16string& prompt) override;
   void Beep() override;
   const Clock& GetClock() const override { return clock_; }
-  OsApi& Os() override { return os_; }
-  Printer& CurrentPrinter() override { return printer_; }
-  PrintDialogService& PrintDialog() override { return printDialog_; }
+  QtOs& Os() override { return os_; }
+  QtPrinter& CurrentPrinter() override { return printer_; }
+  QtPrintDialog& PrintDialog() override { return printDialog_; }
   // The executable's folder when the user may write there (a portable copy, the build
   // folder); otherwise $XDG_DATA_HOME/pindle, made when missing.
   std::u16string AppPath() const override;
@@ -59,9 +59,6 @@ class QtBackend final : public Backend {
   // Runs the event loop until Quit.
   void Run();
   bool QuitRequested() const { return quit_; }
-  QtOs& Machine() { return os_; }
-  QtPrinter& PagePrinter() { return printer_; }
-  QtPrintDialog& Dialog() { return printDialog_; }
   void SetLockPath(QString path) { lockPath_ = std::move(path); }
   // The session's end as the portal on bus tells it (on a Wayland session, the session bus's).
   void WatchSessionEnd(const QDBusConnection& bus);

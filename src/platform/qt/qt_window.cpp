@@ -270,7 +270,7 @@ void QtWindow::SetTimerEnabled(int control, bool enabled) {
 }
 
 std::optional<int> QtWindow::TrackPopupMenu(int menu, int /*flags*/) {
-  if (const std::optional<int> chosen = backend_.Machine().TakeHostMenuChoice(handle_, menu))
+  if (const std::optional<int> chosen = backend_.Os().TakeHostMenuChoice(handle_, menu))
     return chosen;  // in the tray host's own menu
   // Qt's menus take a release of either button over an item.
   const MenuDef& m = def_.menus.at(static_cast<std::size_t>(menu));
@@ -356,8 +356,8 @@ void QtWindow::PressSurface(FormSurface& surface, int container, Qt::MouseButton
   if (message == 0) return;
   const int shift =
       ((modifiers & Qt::ShiftModifier) ? 1 : 0) | ((modifiers & Qt::ControlModifier) ? 2 : 0);
-  backend_.Machine().SendMessage(handle_, message, MouseKeys(shift),
-                                 MousePosition(pt.x(), pt.y()));  // may unload this window
+  backend_.Os().SendMessage(handle_, message, MouseKeys(shift),
+                            MousePosition(pt.x(), pt.y()));  // may unload this window
 }
 
 void QtWindow::ReleaseSurface(int container, Qt::MouseButton button, QPoint pt) {

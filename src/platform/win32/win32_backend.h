@@ -53,9 +53,9 @@ class Win32Backend final : public Backend {
   void ShowNotice(const std::u16string& prompt) override;
   void Beep() override;
   const Clock& GetClock() const override { return clock_; }
-  OsApi& Os() override { return os_; }
-  Printer& CurrentPrinter() override { return printer_; }
-  PrintDialogService& PrintDialog() override { return printDialog_; }
+  Win32Os& Os() override { return os_; }
+  Win32Printer& CurrentPrinter() override { return printer_; }
+  Win32PrintDialog& PrintDialog() override { return printDialog_; }
   std::u16string AppPath() const override;
   bool PrevInstance() override;
   float TwipsPerPixelX() const override;
@@ -67,8 +67,6 @@ class Win32Backend final : public Backend {
   static void Dispatch(MSG& msg);
 
   HINSTANCE Instance() const { return instance_; }
-  Win32Printer& GdiPrinter() { return printer_; }
-  Win32PrintDialog& SystemPrintDialog() { return printDialog_; }
   // The hidden top-level window that owns the windows without a taskbar button.
   HWND OwnerWindow() const { return owner_.get(); }
 
