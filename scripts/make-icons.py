@@ -5,9 +5,10 @@
                red push pin, 16, 20, 24, 32 and 48 pixels square (the tray's small size at
                100, 125 and 150 % and the window icon's)
   dialog.ico   the registered-memo editor's icon: a ruled white page with a pencil, 16x16
-  pindle-16.png, pindle-32.png, pindle-64.png
-               the product icon for Linux desktops (hicolor theme), the 64x64 one the 32x32
-               image with every pixel doubled
+  pindle-<size>.png, pindle.svg
+               the product icon for Linux desktops (hicolor theme): 16, 22, 24, 32 and 48
+               pixels drawn for their size, 64 and 128 the 32-pixel image with every pixel
+               doubled or quadrupled, and the SVG the 32-pixel drawing's shapes as vectors
 
 Usage: scripts/make-icons.py [--check] [output directory]
 The .ico files go to src/platform/win32/resources, the .png files to packaging/linux/icons, or
@@ -76,9 +77,52 @@ class Canvas:
                     self.dot(x, y, colour)
 
 
-def note_pad(size):
+class SvgCanvas:
+    """Takes the same shapes as Canvas, as SVG elements on a grid of size x size pixels."""
+
+    def __init__(self, size):
+        self.size = size
+        self.shapes = []
+
+    @staticmethod
+    def colour(index):
+        return "#%02x%02x%02x" % PALETTE[index]
+
+    def fill(self, x0, y0, x1, y1, colour):
+        self.shapes.append(
+            '<rect x="%d" y="%d" width="%d" height="%d" fill="%s"/>'
+            % (x0, y0, x1 - x0 + 1, y1 - y0 + 1, self.colour(colour))
+        )
+
+    def dot(self, x, y, colour):
+        self.fill(x, y, x, y, colour)
+
+    def frame(self, x0, y0, x1, y1, colour):
+        self.shapes.append(
+            '<rect x="%g" y="%g" width="%d" height="%d" fill="none" stroke="%s"/>'
+            % (x0 + 0.5, y0 + 0.5, x1 - x0, y1 - y0, self.colour(colour))
+        )
+
+    def disc(self, cx, cy, radius, colour):
+        self.shapes.append(
+            '<circle cx="%g" cy="%g" r="%g" fill="%s"/>'
+            % (cx + 0.5, cy + 0.5, radius + 0.5, self.colour(colour))
+        )
+
+    def svg(self):
+        n = self.size
+        return (
+            '<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" viewBox="0 0 %d %d">\n'
+            % (n, n, n, n)
+            + "".join("  %s\n" % shape for shape in self.shapes)
+            + "</svg>\n"
+        ).encode("ascii")
+
+
+def note_pad(size, c=None):
     """The product icon: a note pad with a navy binding, blue rules and a red push pin."""
-    c = Canvas(size)
+    c = c or Canvas(size)
     small = size < 20
     if small:
         left, top, right, bottom = 1, 2, 12, 14
@@ -210,10 +254,12 @@ def main(argv):
     files = {
         os.path.join(resources, "product.ico"): icon_file([note_pad(n) for n in (16, 20, 24, 32, 48)]),
         os.path.join(resources, "dialog.ico"): icon_file([page_and_pencil()]),
-        os.path.join(icons, "pindle-16.png"): png_file(note_pad(16)),
-        os.path.join(icons, "pindle-32.png"): png_file(note_pad(32)),
-        os.path.join(icons, "pindle-64.png"): png_file(scaled(note_pad(32), 2)),
     }
+    for n in (16, 22, 24, 32, 48):
+        files[os.path.join(icons, "pindle-%d.png" % n)] = png_file(note_pad(n))
+    for factor in (2, 4):
+        files[os.path.join(icons, "pindle-%d.png" % (32 * factor))] = png_file(scaled(note_pad(32), factor))
+    files[os.path.join(icons, "pindle.svg")] = note_pad(32, SvgCanvas(32)).svg()
     stale = []
     for path, data in files.items():
         if check:
