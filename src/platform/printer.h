@@ -49,6 +49,20 @@ class Printer {
   virtual void EndDoc() = 0;
 };
 
+// A printer that keeps its settings as PrinterSettings checks them, for the backend to apply
+// when it starts a document.
+class SettingsPrinter : public Printer {
+ public:
+  void SetScaleMode(std::int16_t mode) final { settings_.SetScaleMode(mode); }
+  void SetCopies(std::int16_t copies) final { settings_.SetCopies(copies); }
+  void SetOrientation(std::int16_t orientation) final { settings_.SetOrientation(orientation); }
+  void SetCurrentX(float x) final { settings_.SetCurrentX(x); }
+  void SetFontSize(float points) final { settings_.SetFontSize(points); }
+
+ protected:
+  PrinterSettings settings_;
+};
+
 // What the user chose in the system's print dialog.  The chosen printer has become the
 // runtime's Printer when this is returned.
 struct PrintChoice {

@@ -29,26 +29,6 @@ QtPrinter::~QtPrinter() {
   if (open_) painter_.end();
 }
 
-void QtPrinter::SetScaleMode(std::int16_t mode) {
-  settings_.SetScaleMode(mode);
-}
-
-void QtPrinter::SetCopies(std::int16_t copies) {
-  settings_.SetCopies(copies);
-}
-
-void QtPrinter::SetOrientation(std::int16_t orientation) {
-  settings_.SetOrientation(orientation);
-}
-
-void QtPrinter::SetCurrentX(float x) {
-  settings_.SetCurrentX(x);
-}
-
-void QtPrinter::SetFontSize(float points) {
-  settings_.SetFontSize(points);
-}
-
 void QtPrinter::StartDocument() {
   QPaintDevice* device = testDevice_;
   if (!device) {

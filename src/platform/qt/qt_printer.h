@@ -17,18 +17,13 @@ class QPaintDevice;
 
 namespace pindle::platform::qt {
 
-class QtPrinter final : public Printer {
+class QtPrinter final : public SettingsPrinter {
  public:
   QtPrinter();
   ~QtPrinter() override;
   QtPrinter(const QtPrinter&) = delete;
   QtPrinter& operator=(const QtPrinter&) = delete;
 
-  void SetScaleMode(std::int16_t mode) override;
-  void SetCopies(std::int16_t copies) override;
-  void SetOrientation(std::int16_t orientation) override;
-  void SetCurrentX(float x) override;
-  void SetFontSize(float points) override;
   void Print(std::u16string_view text) override;
   void EndDoc() override;
 
@@ -46,7 +41,6 @@ class QtPrinter final : public Printer {
   void NewLine(const QString& line);
 
   std::unique_ptr<QPrinter> printer_;
-  PrinterSettings settings_;
   QPaintDevice* testDevice_ = nullptr;
   std::function<bool()> testNewPage_;
 

@@ -49,26 +49,6 @@ void Win32Printer::Choose(std::wstring name, std::vector<std::byte> devMode) {
   devMode_ = std::move(devMode);
 }
 
-void Win32Printer::SetScaleMode(std::int16_t mode) {
-  settings_.SetScaleMode(mode);
-}
-
-void Win32Printer::SetCopies(std::int16_t copies) {
-  settings_.SetCopies(copies);
-}
-
-void Win32Printer::SetOrientation(std::int16_t orientation) {
-  settings_.SetOrientation(orientation);
-}
-
-void Win32Printer::SetCurrentX(float x) {
-  settings_.SetCurrentX(x);
-}
-
-void Win32Printer::SetFontSize(float points) {
-  settings_.SetFontSize(points);
-}
-
 const Spooler& Win32Printer::Spool() const {
   if (!spooler_) spooler_.emplace();
   return *spooler_;

@@ -34,18 +34,13 @@ struct DocumentCalls {
   BOOL(WINAPI* drawLine)(HDC, int, int, LPCWSTR, int) = DrawLine;
 };
 
-class Win32Printer final : public Printer {
+class Win32Printer final : public SettingsPrinter {
  public:
   Win32Printer() = default;
   ~Win32Printer() override;
   Win32Printer(const Win32Printer&) = delete;
   Win32Printer& operator=(const Win32Printer&) = delete;
 
-  void SetScaleMode(std::int16_t mode) override;
-  void SetCopies(std::int16_t copies) override;
-  void SetOrientation(std::int16_t orientation) override;
-  void SetCurrentX(float x) override;
-  void SetFontSize(float points) override;
   void Print(std::u16string_view text) override;
   void EndDoc() override;
 
@@ -77,7 +72,6 @@ class Win32Printer final : public Printer {
   mutable std::optional<Spooler> spooler_;
   std::wstring name_;
   std::vector<std::byte> devMode_;
-  PrinterSettings settings_;
   HDC testDc_ = nullptr;
   DocumentCalls calls_;
 
