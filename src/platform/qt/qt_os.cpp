@@ -2,6 +2,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusInterface>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QIcon>
@@ -35,15 +36,21 @@ std::uint32_t MouseMessage(QSystemTrayIcon::ActivationReason reason) {
   }
 }
 
-// Qt shows the icon as a StatusNotifierItem when a watcher runs on the session bus as the first
-// icon is made, and keeps to that choice.  Such a host has no double-click: its activation (a
-// click) stands for one.
-bool StatusNotifierTray() {
-  static const bool watcher = [] {
-    const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
-    return bus && bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"));
-  }();
-  return watcher;
+// A StatusNotifierItem host is up: a watcher on the session bus with a host registered.  Qt
+// looks for one once, as the first icon is made, and keeps to what it found.
+bool StatusNotifierHostUp() {
+  const QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+  if (!bus || !bus->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher")))
+    return false;
+  QDBusInterface watcher(
+      QStringLiteral("org.kde.StatusNotifierWatcher"), QStringLiteral("/StatusNotifierWatcher"),
+      QStringLiteral("org.kde.StatusNotifierWatcher"), QDBusConnection::sessionBus());
+  return watcher.property("IsStatusNotifierHostRegistered").toBool();
+}
+
+// Qt on Wayland has no tray of its own: only a StatusNotifierItem host shows the icon.
+bool NativeWayland() {
+  return QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
 }
 
 }  // namespace
@@ -61,6 +68,13 @@ int QtOs::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_
     return 1;
   }
   if (dwMessage != kNimAdd || tray_) return 0;
+  if (!statusNotifierTray_ && NativeWayland() && !StatusNotifierHostUp()) {
+    // No tray yet (the panel starts after the program at logon): the taskbar is missing, and
+    // the host's arrival is told as the taskbar's, for the icon to go in then.
+    WatchForTrayHost();
+    return 0;
+  }
+  if (!statusNotifierTray_) statusNotifierTray_ = StatusNotifierHostUp();
   trayRecord_ = *r;
   // Where no tray is running yet, Qt docks the icon as soon as one appears.
   tray_ = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/pindle/product.ico")));
@@ -68,15 +82,27 @@ int QtOs::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_
   if (r->uFlags & kNifMessage) {
     QObject::connect(
         tray_.get(), &QSystemTrayIcon::activated, &mailbox_,
-        [this, activates = StatusNotifierTray()](QSystemTrayIcon::ActivationReason reason) {
+        [this, activates = *statusNotifierTray_](QSystemTrayIcon::ActivationReason reason) {
           if (const std::uint32_t m = MouseMessage(reason)) PostTrayMessage(m);
           // As a double-click's second click.
           if (activates && reason == QSystemTrayIcon::Trigger) PostTrayMessage(msg::kLButtonDblClk);
         });
   }
-  if (StatusNotifierTray()) ExportMenu(r->hWnd);
+  if (*statusNotifierTray_) ExportMenu(r->hWnd);
   tray_->show();
   return 1;
+}
+
+void QtOs::WatchForTrayHost() {
+  if (trayHostWait_) return;
+  trayHostWait_ = new QTimer(&mailbox_);
+  QObject::connect(trayHostWait_, &QTimer::timeout, &mailbox_, [this] {
+    if (!StatusNotifierHostUp()) return;
+    trayHostWait_->stop();
+    const std::uint32_t message = handles_.RegisteredMessage(u"TaskbarCreated");
+    for (const Hwnd hWnd : chain_.Windows()) PostMessage(hWnd, message, 0, 0);
+  });
+  trayHostWait_->start(500);
 }
 
 void QtOs::PostTrayMessage(std::uint32_t mouseMessage) {
@@ -162,7 +188,7 @@ int QtOs::RegisterHotKey(Hwnd hWnd, int id, unsigned modifiers, unsigned vk) {
 bool QtOs::HotkeysSettled(int granted) {
   if (granted > 0) return true;
   Runtime& rt = Runtime::Current();
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+  if (!StatusNotifierHostUp() && (NativeWayland() || !QSystemTrayIcon::isSystemTrayAvailable())) {
     // No tray and no hotkeys: nothing would reach the program, which would stay resident with
     // no way in or out.
     rt.RunEvent([&rt] {

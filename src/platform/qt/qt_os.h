@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QObject>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -80,6 +81,8 @@ class QtOs final : public OsApi {
   bool HotkeysSettled(int granted);
   void ExportMenu(Hwnd hWnd);
   void PostTrayMessage(std::uint32_t mouseMessage);
+  // Tells every window "TaskbarCreated" once a StatusNotifierItem host is up.
+  void WatchForTrayHost();
 
   ProcedureChain chain_;
   AtomTable atoms_;
@@ -88,6 +91,9 @@ class QtOs final : public OsApi {
   std::function<const FormDef*(Hwnd)> definitions_;
   std::unique_ptr<QMenu> trayMenu_;  // outlives the icon that exports it
   std::unique_ptr<QSystemTrayIcon> tray_;
+  // Whether Qt shows the icons as StatusNotifierItems: decided, once, as the first is made.
+  std::optional<bool> statusNotifierTray_;
+  QTimer* trayHostWait_ = nullptr;  // a child of mailbox_
   std::optional<HostChoice> hostChoice_;
   NotifyIconData trayRecord_;
   std::unique_ptr<XcbHotkeys> hotkeys_;
