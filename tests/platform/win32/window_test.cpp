@@ -15,13 +15,13 @@
 #include <type_traits>
 #include <vector>
 
-#include "platform/tray_icon_data.h"
 #include "info/frm_about.h"
 #include "info/frm_tip.h"
 #include "memo/dialog_data_list.h"
 #include "memo/frm_main.h"
 #include "platform/runtime.h"
 #include "platform/text.h"
+#include "platform/tray_icon_data.h"
 #include "platform/wide_text.h"
 #include "platform/win32/dpi_calls.h"
 #include "platform/win32/resources/resource_ids.h"
