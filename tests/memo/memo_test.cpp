@@ -134,6 +134,21 @@ TEST_F(MemoTest, EditorRegistersOnlyByItsButtonAndCancelOrTheCloseBoxDiscardTheE
   EXPECT_TRUE(backend.MessageBoxes().empty());
 }
 
+// A sign-out while the editor holds an unregistered edit waits, the editor in front; the quick
+// memo's note is scratch.  Nothing is saved; with the edit undone the session ends every window.
+TEST_F(MemoTest, ASignOutWaitsForAnUnregisteredEditOnlyAndNeverSaves) {
+  dir.Write("memo.txt", "memo\r\n");
+  Editor().Type(u"Text1", u"changed");
+  Memo().Type(u"Text2", u"a note");
+  EXPECT_FALSE(backend.EndSession());
+  EXPECT_EQ(backend.ZOrder().front(), u"Dialog_DataList");
+  EXPECT_EQ(Editor().Text(u"Text1"), u"changed");
+  Editor().Type(u"Text1", u"memo\r\n");
+  EXPECT_TRUE(backend.EndSession());
+  EXPECT_TRUE(rt.LoadedForms().empty());
+  EXPECT_EQ(dir.Read("memo.txt"), "memo\r\n");
+}
+
 TEST_F(MemoTest, ASaveThatCannotBeDoneIsReportedKeepingTheEditAndEveryByteOfTheFile) {
   dir.Write("memo.txt", "original\r\n");
   const std::u16string unsavable = u"円記号 \u00A5 と絵文字 \U0001F600";
