@@ -1,12 +1,21 @@
-// UTF-8 <-> UTF-16 at the program's edges.
+// UTF-8 <-> UTF-16 at the program's edges, and the names of key combinations.
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "platform/hotkey_notice.h"
 #include "platform/text.h"
 
 namespace pindle::platform {
 namespace {
+
+// Key combinations as the notice of refused hotkeys names them.
+TEST(HotkeyNameTest, ModifiersInWindowsOrderThenTheKey) {
+  EXPECT_EQ(HotkeyName(1, 0x70), u"Alt+F1");
+  EXPECT_EQ(HotkeyName(15, 0x87), u"Win+Ctrl+Shift+Alt+F24");
+  EXPECT_EQ(HotkeyName(6, 'A'), u"Ctrl+Shift+A");
+  EXPECT_EQ(HotkeyName(0, 0x6F), u"キー111");
+}
 
 TEST(Utf8Test, EveryLengthOfSequenceGoesBothWaysAndBrokenInputBecomesTheMark) {
   for (const auto& [utf8, utf16] :
