@@ -32,7 +32,8 @@ std::optional<std::string> ReadFileIfExists(const std::u16string& path);
 // save removes it.  On Windows a step that another program holds up for a moment (a virus
 // scanner or the search indexer reading the file or the new one) is tried again for about two
 // seconds in all; should the file be gone from its name and neither the new content nor the
-// old one be able to take it again, they stay under the names the error gives.
+// old one be able to move back to it, the new content is written under the name itself, and
+// only if even that fails do both stay under the names the error gives.
 void ReplaceFileContents(const std::u16string& path, std::string_view bytes);
 
 // The lines of a text, as sequential line input reads them: a line ends at CR LF, CR or LF;

@@ -212,6 +212,21 @@ class SaveFiles {
   bool placed_ = false, kept_ = false;
 };
 
+// Writes the bytes to the open file and flushes them to disk; the error, or ERROR_SUCCESS.
+DWORD WriteWhole(const SaveCalls& calls, HANDLE file, std::string_view bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+    DWORD written = 0;
+    if (!calls.writeFile(file, bytes.data() + done, chunk, &written, nullptr)) {
+      return ::GetLastError();
+    }
+    if (written == 0) return ERROR_WRITE_FAULT;
+    done += written;
+  }
+  return calls.flushFileBuffers(file) ? ERROR_SUCCESS : ::GetLastError();
+}
+
 }  // namespace
 
 std::optional<std::string> ReadFileIfExists(const std::u16string& path) {
@@ -281,18 +296,8 @@ void ReplaceFileContents(const std::u16string& path, std::string_view bytes,
   SaveFiles files(calls, patience, std::move(temp), name + L".old" + suffix);
   FileHandle file(raw);
 
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-    DWORD written = 0;
-    if (!calls.writeFile(file.get(), bytes.data() + done, chunk, &written, nullptr)) {
-      Fail(::GetLastError(), u"ファイルに書き込めません", path);
-    }
-    if (written == 0) Fail(ERROR_WRITE_FAULT, u"ファイルに書き込めません", path);
-    done += written;
-  }
-  if (!calls.flushFileBuffers(file.get())) {
-    Fail(::GetLastError(), u"ファイルに書き込めません", path);
+  if (const DWORD written = WriteWhole(calls, file.get(), bytes); written != ERROR_SUCCESS) {
+    Fail(written, u"ファイルに書き込めません", path);
   }
   if (!file.Close(calls.closeHandle)) Fail(::GetLastError(), u"ファイルに書き込めません", path);
 
@@ -330,6 +335,19 @@ void ReplaceFileContents(const std::u16string& path, std::string_view bytes,
   if (files.Exists(name) ||
       (files.Exists(files.backup()) && Persist(patience, restore) == ERROR_SUCCESS)) {
     Fail(error, u"ファイルを置き換えられません", path);
+  }
+  // Both files stay held where they are, but the file's own name is free: the new content is
+  // written there itself, so that memo.txt is not missing.  A write cut short is taken back.
+  if (HANDLE inPlace = calls.createFile(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+      inPlace != INVALID_HANDLE_VALUE) {
+    FileHandle direct(inPlace);
+    if (WriteWhole(calls, direct.get(), bytes) == ERROR_SUCCESS &&
+        direct.Close(calls.closeHandle)) {
+      return;  // the new file and the old one are removed as the save ends
+    }
+    direct.Close(calls.closeHandle);
+    calls.deleteFile(name.c_str());
   }
   files.Keep();
   std::u16string where = u"ファイルを置き換えられません。新しい内容は " + Narrow(files.temp());

@@ -15,7 +15,18 @@
 namespace pindle::platform {
 namespace {
 
-enum Call { kAttributes, kCreate, kWrite, kFlush, kClose, kReplace, kMove, kRestore, kDelete };
+enum Call {
+  kAttributes,
+  kCreate,
+  kCreateInPlace,
+  kWrite,
+  kFlush,
+  kClose,
+  kReplace,
+  kMove,
+  kRestore,
+  kDelete
+};
 using Failure = std::tuple<Call, DWORD, int>;  // the call fails with the error so many times
 
 struct Fake {
@@ -32,6 +43,11 @@ struct Fake {
   template <Call call, auto real, int failed, class... A>
   static auto WINAPI Pass(A... a) {
     return Ok(call) ? real(a...) : decltype(real(a...))(failed);
+  }
+  static HANDLE WINAPI Create(LPCWSTR name, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES p, DWORD d,
+                              DWORD f, HANDLE t) {
+    const bool fails = !Ok(std::wcsstr(name, L".tmp") ? kCreate : kCreateInPlace);
+    return fails ? INVALID_HANDLE_VALUE : ::CreateFileW(name, a, s, p, d, f, t);
   }
   static BOOL WINAPI Close(HANDLE h) { return ::CloseHandle(h) && Ok(kClose); }  // closed anyway
   static BOOL WINAPI Replace(LPCWSTR file, LPCWSTR temp, LPCWSTR backup, DWORD f, LPVOID, LPVOID) {
@@ -75,15 +91,18 @@ TEST(SaveTest, EachFailureOfEachCallEndsWithTheOldTextOrTheNewOrSaysWhereTheyAre
       {{{kReplace, ERROR_FILE_NOT_FOUND, 1}}, {0, "new", 1, 0}},
       {{{kReplace, 1177, 1}, {kMove, 5, 3}}, {0, "new", 1, 3}},
       {{{kReplace, 1177, 1}, {kMove, 32, kAll}}, {err::kPermissionDenied, "old", 1, kGiveUp}},
-      {{{kReplace, 1177, 1}, {kMove, 5, kAll}, {kRestore, 5, kAll}}, {70, "", 2, kGiveUp}},
-      {{{kReplace, ERROR_FILE_NOT_FOUND, 1}, {kMove, 32, kAll}}, {70, "", 1, kGiveUp}},
+      // Both held: the new content is written under the file's own name.
+      {{{kReplace, 1177, 1}, {kMove, 5, kAll}, {kRestore, 5, kAll}}, {0, "new", 1, kGiveUp}},
+      {{{kReplace, ERROR_FILE_NOT_FOUND, 1}, {kMove, 32, kAll}}, {0, "new", 1, kGiveUp}},
+      {{{kReplace, 1177, 1}, {kMove, 5, kAll}, {kRestore, 5, kAll}, {kCreateInPlace, 5, 1}},
+       {70, "", 2, kGiveUp}},
       {{{kMove, 32, 2}}, {0, "new", 1, 2}, false},
       {{{kDelete, 32, 2}}, {0, "new", 1, 2}},
       {{{kAttributes, 32, 1}}, {0, "new", 1, 0}},
   };
   using F = Fake;
   constexpr SaveCalls kCalls{F::Pass<kAttributes, ::GetFileAttributesW, -1>,
-                             F::Pass<kCreate, ::CreateFileW, -1>,
+                             F::Create,
                              F::Pass<kWrite, ::WriteFile, 0>,
                              F::Pass<kFlush, ::FlushFileBuffers, 0>,
                              F::Close,
