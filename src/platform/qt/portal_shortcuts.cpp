@@ -71,7 +71,7 @@ QString PortalShortcuts::Description(unsigned modifiers, unsigned vk) {
 }
 
 QString PortalShortcuts::PreferredTrigger(unsigned modifiers, unsigned vk) {
-  // The names of the XDG shortcuts specification: CTRL, ALT, SHIFT, LOGO.
+  // The modifier names of the portal's shortcut triggers: CTRL, ALT, SHIFT, LOGO.
   QString trigger = ToQString(HotkeyName(modifiers, vk)).toUpper();
   trigger.replace(QStringLiteral("WIN+"), QStringLiteral("LOGO+"));
   return trigger;
