@@ -15,9 +15,12 @@ const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request
 
 }  // namespace
 
+bool NativeWayland() {
+  return QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
+}
+
 bool WaylandSession() {
-  return QGuiApplication::platformName().startsWith(QStringLiteral("wayland")) ||
-         qgetenv("XDG_SESSION_TYPE") == "wayland" ||
+  return NativeWayland() || qgetenv("XDG_SESSION_TYPE") == "wayland" ||
          !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 

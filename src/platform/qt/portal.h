@@ -15,6 +15,8 @@ class QDBusMessage;
 
 namespace pindle::platform::qt {
 
+// Qt on its wayland platform.
+bool NativeWayland();
 // A Wayland session: Qt on its wayland platform, or on X through XWayland inside one (an X
 // program there sees no key pressed in a Wayland window).
 bool WaylandSession();

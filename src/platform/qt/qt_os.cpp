@@ -48,11 +48,6 @@ bool StatusNotifierHostUp() {
   return watcher.property("IsStatusNotifierHostRegistered").toBool();
 }
 
-// Qt on Wayland has no tray of its own: only a StatusNotifierItem host shows the icon.
-bool NativeWayland() {
-  return QGuiApplication::platformName().startsWith(QStringLiteral("wayland"));
-}
-
 }  // namespace
 
 QtOs::QtOs() = default;
