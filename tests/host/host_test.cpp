@@ -217,6 +217,9 @@ TEST_F(HostTest, AltF1F2F3ActOnTheirSignExtendedAtomsAndEveryMessageGoesOnUnchan
   Module2::Values().PrevWndProc = 0;
   EXPECT_EQ(backend.Os().SendMessage(h, 0x0010, 7, -8), 0);
   EXPECT_EQ(g_seen.size(), sent.size());
+  rt.Unload<Form1>();  // and the end has no procedure to put back
+  const auto names = backend.Os().CallNames();
+  EXPECT_EQ(std::count(names.begin(), names.end(), "SetWindowLongA"), 1);
 }
 
 TEST_F(HostTest, AHotkeyWhileAnActionRunsIsDroppedAndOneHeldElsewhereIsToldWithoutWaiting) {

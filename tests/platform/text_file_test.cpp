@@ -128,6 +128,8 @@ TEST(TextFileTest, AnUnreadableFileIsRefusedAndAReplacementKeepsTheMode) {
   fs::permissions(dir.Path() / "m.txt", fs::perms(0640));
   ReplaceFileContents(dir.U16("m.txt"), "b");
   EXPECT_EQ(fs::status(dir.Path() / "m.txt").permissions(), fs::perms(0640));
+  ReplaceFileContents(dir.U16("new.txt"), "c");  // a new file: readable by all, as one saved anew
+  EXPECT_EQ(fs::status(dir.Path() / "new.txt").permissions(), fs::perms(0644));
 }
 #endif
 
