@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/os_api.h"
+#include "platform/runtime_error.h"
 
 namespace pindle::platform {
 
@@ -60,6 +61,16 @@ class SettingsPrinter : public Printer {
   void SetFontSize(float points) final { settings_.SetFontSize(points); }
 
  protected:
+  // Text starts two thirds of an inch inside the page's printable area.
+  static constexpr int kMarginTwips = 1440 * 2 / 3;
+  // The document cannot be started (no such printer, the spooler refused), or the printer
+  // failed while the document was open.
+  [[noreturn]] static void PrinterError(bool started = false) {
+    throw RuntimeError(err::kPrinterError, started
+                                               ? u"プリンタ エラーです。"
+                                               : u"プリンタ エラーです。印刷を開始できません。");
+  }
+
   PrinterSettings settings_;
 };
 

@@ -12,17 +12,6 @@
 
 namespace pindle::platform::qt {
 
-namespace {
-
-constexpr int kMarginTwips = 1440 * 2 / 3;  // two thirds of an inch inside the printable area
-
-[[noreturn]] void PrinterError(bool started = false) {
-  throw RuntimeError(err::kPrinterError, started ? u"プリンタ エラーです。"
-                                                 : u"プリンタ エラーです。印刷を開始できません。");
-}
-
-}  // namespace
-
 QtPrinter::QtPrinter() : printer_(std::make_unique<QPrinter>(QPrinter::HighResolution)) {}
 
 QtPrinter::~QtPrinter() {

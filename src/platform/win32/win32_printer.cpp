@@ -14,15 +14,6 @@ namespace pindle::platform::win32 {
 
 namespace {
 
-constexpr int kMarginTwips = 1440 * 2 / 3;  // two thirds of an inch inside the printable area
-
-// The document cannot be started (no such printer, spooler refused), or the printer failed
-// while the document was open.
-[[noreturn]] void PrinterError(bool started = false) {
-  throw RuntimeError(err::kPrinterError, started ? u"プリンタ エラーです。"
-                                                 : u"プリンタ エラーです。印刷を開始できません。");
-}
-
 std::wstring DefaultPrinterName(const Spooler& spooler) {
   if (!spooler) return {};
   DWORD size = 0;
