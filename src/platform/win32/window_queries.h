@@ -19,6 +19,7 @@ inline std::wstring WindowText(HWND window) {
   return text;
 }
 
+// The thread's top-level windows.
 inline std::vector<HWND> ThreadWindows(DWORD thread) {
   std::vector<HWND> windows;
   ::EnumThreadWindows(

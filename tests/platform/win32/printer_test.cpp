@@ -55,7 +55,7 @@ constexpr platform::win32::DocumentCalls kRecorded{
 // lines, an empty one too, one step apart in the Japanese fixed-pitch font at the size set, as a
 // character height for this device.
 TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsLeftOpen) {
-  std::u16string tall = u"1";
+  std::u16string tall = u"1";  // 150 lines: more than a page
   for (int i = 2; i <= 150; ++i) tall += u"\r\n" + platform::DecimalText(i);
   const std::vector<std::string> onePage = {"StartDoc", "StartPage", "text",  "text",
                                             "text",     "EndPage",   "EndDoc"};
