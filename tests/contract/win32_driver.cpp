@@ -12,6 +12,7 @@
 #include "platform/wide_text.h"
 #include "platform/win32/win32_backend.h"
 #include "platform/win32/win32_window.h"
+#include "platform/win32/window_queries.h"
 #include "temp_dir.h"
 
 namespace pindle::contract {
@@ -19,12 +20,8 @@ namespace {
 
 using namespace platform;
 using win32::Win32Window;
+using win32::WindowText;
 
-std::wstring TextOf(HWND h) {
-  std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(h)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(::GetWindowTextW(h, text.data(), int(text.size()))));
-  return text;
-}
 std::wstring ClassOf(HWND h) {
   wchar_t name[64] = {};
   ::GetClassNameW(h, name, 64);
@@ -87,14 +84,10 @@ class Win32Driver final : public Driver {
     ToFront(form);
     Win32Window& w = Window(form);
     const int id = form.Definition().Find(control);
-    const ControlDef& c = form.Definition().controls.at(static_cast<std::size_t>(id));
-    HWND h = c.kind == ControlKind::Label ? nullptr : w.ControlWindow(id);
-    RECT r = w.ControlRect(id);  // a label is painted on its container
+    HWND h = w.ControlWindow(id);
+    RECT r = w.ControlRect(id);  // a label is painted on its surface
     if (h) ::GetClientRect(h, &r);
-    if (!h)
-      h = c.container.empty() ? w.NativeWindow()
-                              : w.ControlWindow(form.Definition().Find(c.container));
-    Click(h, button, r);
+    Click(h ? h : w.SurfaceOf(id), button, r);
   }
   void PressSurface(Form& form, int button, int x, int y) override {
     ToFront(form);
@@ -147,9 +140,8 @@ class Win32Driver final : public Driver {
     return u"(elsewhere)";
   }
   std::u16string Text(Form& form, std::u16string_view control) override {
-    HWND h = ControlWindow(form, control);
-    if (h && KindOf(form, control) != ControlKind::Label) return Narrow(TextOf(h));
-    return Window(form).GetText(form.Definition().Find(control));  // painted on the surface
+    // A windowed control's window text, or the caption a label is painted with.
+    return Window(form).GetText(form.Definition().Find(control));
   }
   int Value(Form& form, std::u16string_view control) override {
     HWND h = ControlWindow(form, control);
@@ -178,13 +170,7 @@ class Win32Driver final : public Driver {
   std::vector<std::u16string> Notices() override { return Pump(), notices_; }
   // As Windows ends a session: every top-level window of the program is asked, then told.
   bool EndSession() override {
-    std::vector<HWND> windows;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND h, LPARAM to) {
-          return reinterpret_cast<std::vector<HWND>*>(to)->push_back(h), TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    const std::vector<HWND> windows = win32::ThreadWindows(::GetCurrentThreadId());
     bool allowed = true;
     for (HWND h : windows)
       allowed = allowed && ::SendMessageW(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF) != FALSE;
@@ -222,12 +208,9 @@ class Win32Driver final : public Driver {
   void Click(HWND window, int button, const RECT& r) {
     const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     const UINT down = button == 1 ? WM_LBUTTONDOWN : button == 2 ? WM_RBUTTONDOWN : WM_MBUTTONDOWN;
+    const WPARAM held = button == 1 ? MK_LBUTTON : button == 2 ? MK_RBUTTON : MK_MBUTTON;
     ::PostMessageW(window, WM_MOUSEMOVE, 0, at);
-    Stroke(window, down,
-           button == 1   ? MK_LBUTTON
-           : button == 2 ? MK_RBUTTON
-                         : MK_MBUTTON,
-           at, 0, at);
+    Stroke(window, down, held, at, 0, at);
   }
   // A key's or button's down message, then its up unless the down closed the window.
   void Stroke(HWND h, UINT down, WPARAM w, LPARAM at, WPARAM upW, LPARAM upAt) {
@@ -249,20 +232,13 @@ class Win32Driver final : public Driver {
   }
 
   // From the thread timer: an open menu gets its answer (down to the item, then Enter), or
-  // none after a second; an open message box is read and answered OK.
+  // none after a second; an open message box is read and answered OK.  A message box of the
+  // program's other threads is a notice.
   static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     if (!current_) return;
-    std::vector<HWND> shown;
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND h, LPARAM to) {
-          if (::IsWindowVisible(h)) reinterpret_cast<std::vector<HWND>*>(to)->push_back(h);
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&shown));
     Win32Driver& d = *current_;
-    for (HWND menu : shown) {
-      if (ClassOf(menu) != L"#32768") continue;
+    for (HWND menu : win32::ThreadWindows(::GetCurrentThreadId())) {
+      if (ClassOf(menu) != L"#32768" || !::IsWindowVisible(menu)) continue;
       if (d.menuAnswers_.empty() && ++d.menuTicks_ <= 20) return;
       const std::optional<int> item = Next(d.menuAnswers_).value_or(std::nullopt);
       d.menuTicks_ = 0;
@@ -271,36 +247,25 @@ class Win32Driver final : public Driver {
       return PostKey(menu, VK_RETURN);
     }
     d.menuTicks_ = 0;
-    for (HWND box : shown) {
-      if (ClassOf(box) != L"#32770" || std::count(d.answered_.begin(), d.answered_.end(), box))
-        continue;
-      d.boxes_.push_back(Read(box));
-      d.answered_.push_back(box);
-      ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-    }
-    // Notices: message boxes of the program's other threads.
-    ::EnumWindows(
-        [](HWND box, LPARAM) {
-          DWORD process = 0;
-          const DWORD thread = ::GetWindowThreadProcessId(box, &process);
-          Win32Driver& self = *current_;
-          if (process != ::GetCurrentProcessId() || thread == ::GetCurrentThreadId() ||
-              ClassOf(box) != L"#32770" || !::IsWindowVisible(box) ||
-              std::count(self.answered_.begin(), self.answered_.end(), box))
-            return TRUE;
-          self.notices_.push_back(Read(box).prompt);
-          self.answered_.push_back(box);
-          ::PostMessageW(box, WM_COMMAND, IDOK, 0);
-          return TRUE;
-        },
-        0);
+    ::EnumWindows([](HWND box, LPARAM) { return current_->Answer(box), TRUE; }, 0);
+  }
+  void Answer(HWND box) {
+    DWORD process = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(box, &process);
+    if (process != ::GetCurrentProcessId() || ClassOf(box) != L"#32770" ||
+        !::IsWindowVisible(box) || std::count(answered_.begin(), answered_.end(), box))
+      return;
+    const SeenMessageBox seen = Read(box);
+    thread == ::GetCurrentThreadId() ? boxes_.push_back(seen) : notices_.push_back(seen.prompt);
+    answered_.push_back(box);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
   }
   static SeenMessageBox Read(HWND box) {
-    SeenMessageBox seen{{}, kMbOk, Narrow(TextOf(box))};
+    SeenMessageBox seen{{}, kMbOk, Narrow(WindowText(box))};
     for (HWND c = ::GetWindow(box, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
       if (ClassOf(c) != L"Static") continue;
       if ((::GetWindowLongPtrW(c, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
-        seen.prompt += Narrow(TextOf(c));
+        seen.prompt += Narrow(WindowText(c));
       else if (::SendMessageW(c, STM_GETICON, 0, 0) ==
                reinterpret_cast<LRESULT>(::LoadIconW(nullptr, IDI_HAND)))
         seen.style = kMbIconStop;

@@ -14,22 +14,17 @@
 #include <memory>
 #include <string>
 
+#include "../../src/platform/win32/window_queries.h"  // header only: the probe links nothing else
+
 namespace {
+
+using pindle::platform::win32::WindowText;
 
 HWND VisibleTopLevel(const wchar_t* windowClass, const wchar_t* title) {
   HWND window = nullptr;
   do window = ::FindWindowExW(nullptr, window, windowClass, title);
   while (window && !::IsWindowVisible(window));
   return window;
-}
-
-// WM_GETTEXT works across processes for edit and static controls.
-std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<std::size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1,
-                    L'\0');
-  text.resize(static_cast<std::size_t>(
-      ::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
-  return text;
 }
 
 }  // namespace
@@ -67,14 +62,14 @@ int wmain(int argc, wchar_t** argv) {
     HWND box = VisibleTopLevel(L"#32770", argv[2]);
     for (HWND c = box ? ::FindWindowExW(box, nullptr, L"Static", nullptr) : nullptr; c;
          c = ::FindWindowExW(box, c, L"Static", nullptr))
-      text += TextOf(c);
+      text += WindowText(c);
     if (!box) return 1;
   } else if ((argc == 3 || argc == 4) && command == L"text") {
     HWND window = VisibleTopLevel(nullptr, argv[2]), edit = nullptr;
     for (int n = argc == 4 ? _wtoi(argv[3]) : 0; window && n >= 0; --n)
       edit = ::FindWindowExW(window, edit, L"Edit", nullptr);
     if (!edit) return 1;
-    text = TextOf(edit);
+    text = WindowText(edit);
   } else {
     std::fputs(
         "usage: pindle_probe text TITLE [N] | menu | message TITLE | hotkey FILE | hold PATH MS\n",

@@ -3,6 +3,8 @@
 #include <memory>
 #include <utility>
 
+#include "platform/win32/window_queries.h"
+
 namespace pindle::platform::win32 {
 
 namespace {
@@ -34,13 +36,7 @@ NoticeBoxes::~NoticeBoxes() {
     // The box may not be up yet: ask again until its thread has ended (five seconds at most).
     for (int tries = 0; tries < 100 && ::WaitForSingleObject(box.thread.get(), 50) == WAIT_TIMEOUT;
          ++tries) {
-      ::EnumThreadWindows(
-          box.threadId,
-          [](HWND window, LPARAM) {
-            ::PostMessageW(window, WM_CLOSE, 0, 0);
-            return TRUE;
-          },
-          0);
+      for (HWND window : ThreadWindows(box.threadId)) ::PostMessageW(window, WM_CLOSE, 0, 0);
     }
   }
 }

@@ -9,20 +9,9 @@
 #include "platform/win32/dpi_calls.h"
 #include "platform/win32/resources/resource_ids.h"
 #include "platform/win32/win32_backend.h"
+#include "platform/win32/window_queries.h"
 
 namespace pindle::platform::win32 {
-
-namespace {
-
-std::wstring WindowText(HWND hwnd) {
-  const int length = ::GetWindowTextLengthW(hwnd);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = ::GetWindowTextW(hwnd, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-  return text;
-}
-
-}  // namespace
 
 void Win32Window::RegisterClasses(HINSTANCE instance) {
   WNDCLASSEXW wc{};

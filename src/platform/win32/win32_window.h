@@ -48,6 +48,8 @@ class Win32Window final : public WindowPeer {
   int Dpi() const { return dpi_; }
   // The rectangle of a control in pixels, relative to its container's client area.
   RECT ControlRect(int control) const;
+  // The surface a control lies on: its container's window, or the window's.
+  HWND SurfaceOf(int control) const;
   // The font a control's text is drawn in.
   HFONT ControlFont(int control) { return FontFor(model_.Control(control)); }
 
@@ -63,8 +65,6 @@ class Win32Window final : public WindowPeer {
 
   // win32_window.cpp
   void Create();
-  // The surface a control lies on: its container's window, or the window's.
-  HWND SurfaceOf(int control) const;
 
   // win32_layout.cpp
   void CreateControls();

@@ -55,8 +55,8 @@ constexpr platform::win32::DocumentCalls kRecorded{
 // lines, an empty one too, one step apart in the Japanese fixed-pitch font at the size set, as a
 // character height for this device.
 TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsLeftOpen) {
-  std::u16string longMemo = u"1";
-  for (int i = 2; i <= 150; ++i) longMemo += u"\r\n" + platform::DecimalText(i);
+  std::u16string tall = u"1";  // 150 lines: more than a page
+  for (int i = 2; i <= 150; ++i) tall += u"\r\n" + platform::DecimalText(i);
   const std::vector<std::string> onePage = {"StartDoc", "StartPage", "text",  "text",
                                             "text",     "EndPage",   "EndDoc"};
   const float size = std::bit_cast<float>(0x41490FD8u);  // 12.566371 points
@@ -76,12 +76,7 @@ TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsL
       {"StartDoc", 1, u"一行目", 32755, {"StartDoc"}, {"StartDoc"}, true, ERROR_CANCELLED},
       {"StartPage", 1, u"一行目", 482, {"StartDoc", "StartPage", "AbortDoc"}, {"AbortDoc"}},
       // A full first page is ended, the second never starts, and the document is sent.
-      {"StartPage",
-       2,
-       longMemo,
-       482,
-       {"StartDoc", "StartPage"},
-       {"EndPage", "StartPage", "EndDoc"}},
+      {"StartPage", 2, tall, 482, {"StartDoc", "StartPage"}, {"EndPage", "StartPage", "EndDoc"}},
       // A printer that goes with a document open aborts it.
       {"", 0, u"一行目", 0, {"StartDoc", "StartPage", "text", "AbortDoc"}, {"AbortDoc"}, false},
   };
@@ -106,10 +101,9 @@ TEST(Win32PrinterTest, AFailingCallStopsTheDocumentWithPrinterErrorAndNothingIsL
     EXPECT_THAT(std::vector(calls.begin(), calls.begin() + c.first.size()),
                 ElementsAreArray(c.first));
     EXPECT_THAT(std::vector(calls.end() - c.last.size(), calls.end()), ElementsAreArray(c.last));
-    for (const Drawn& d : drawn) {
+    for (const Drawn& d : drawn)
       EXPECT_EQ(std::tuple(d.face, d.charset, d.height),
                 std::tuple(L"ＭＳ ゴシック", BYTE{SHIFTJIS_CHARSET}, height));
-    }
     if (c.first == onePage) {
       EXPECT_EQ(drawn[1].text, L"");
       EXPECT_GT(drawn[1].y - drawn[0].y, 0);

@@ -15,18 +15,7 @@
 namespace pindle::platform {
 namespace {
 
-enum Call {
-  kAttributes,
-  kCreate,
-  kCreateInPlace,
-  kWrite,
-  kFlush,
-  kClose,
-  kReplace,
-  kMove,
-  kRestore,
-  kDelete
-};
+enum Call { kAttrs, kCreate, kInPlace, kWrite, kFlush, kClose, kReplace, kMove, kRestore, kDelete };
 using Failure = std::tuple<Call, DWORD, int>;  // the call fails with the error so many times
 
 struct Fake {
@@ -46,7 +35,7 @@ struct Fake {
   }
   static HANDLE WINAPI Create(LPCWSTR name, DWORD a, DWORD s, LPSECURITY_ATTRIBUTES p, DWORD d,
                               DWORD f, HANDLE t) {
-    const bool fails = !Ok(std::wcsstr(name, L".tmp") ? kCreate : kCreateInPlace);
+    const bool fails = !Ok(std::wcsstr(name, L".tmp") ? kCreate : kInPlace);
     return fails ? INVALID_HANDLE_VALUE : ::CreateFileW(name, a, s, p, d, f, t);
   }
   static BOOL WINAPI Close(HANDLE h) { return ::CloseHandle(h) && Ok(kClose); }  // closed anyway
@@ -94,14 +83,14 @@ TEST(SaveTest, EachFailureOfEachCallEndsWithTheOldTextOrTheNewOrSaysWhereTheyAre
       // Both held: the new content is written under the file's own name.
       {{{kReplace, 1177, 1}, {kMove, 5, kAll}, {kRestore, 5, kAll}}, {0, "new", 1, kGiveUp}},
       {{{kReplace, ERROR_FILE_NOT_FOUND, 1}, {kMove, 32, kAll}}, {0, "new", 1, kGiveUp}},
-      {{{kReplace, 1177, 1}, {kMove, 5, kAll}, {kRestore, 5, kAll}, {kCreateInPlace, 5, 1}},
+      {{{kReplace, 1177, 1}, {kMove, 5, kAll}, {kRestore, 5, kAll}, {kInPlace, 5, 1}},
        {70, "", 2, kGiveUp}},
       {{{kMove, 32, 2}}, {0, "new", 1, 2}, false},
       {{{kDelete, 32, 2}}, {0, "new", 1, 2}},
-      {{{kAttributes, 32, 1}}, {0, "new", 1, 0}},
+      {{{kAttrs, 32, 1}}, {0, "new", 1, 0}},
   };
   using F = Fake;
-  constexpr SaveCalls kCalls{F::Pass<kAttributes, ::GetFileAttributesW, -1>,
+  constexpr SaveCalls kCalls{F::Pass<kAttrs, ::GetFileAttributesW, -1>,
                              F::Create,
                              F::Pass<kWrite, ::WriteFile, 0>,
                              F::Pass<kFlush, ::FlushFileBuffers, 0>,

@@ -10,9 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
-#include <memory>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "info/frm_about.h"
@@ -84,9 +82,8 @@ struct Measured {
   int width, lineHeight, missing;
 };
 Measured Measure(HFONT font, const std::wstring& text) {
-  const std::unique_ptr<HDC__, decltype([](HDC dc) { ::ReleaseDC(nullptr, dc); })> dc(
-      ::GetDC(nullptr));
-  const HGDIOBJ previous = ::SelectObject(dc.get(), font);
+  const DcHandle dc(::CreateCompatibleDC(nullptr));  // a DC of the screen's resolution
+  const Selected selected(dc.get(), font);
   SIZE size{};
   ::GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
   std::vector<WORD> glyphs(text.size());
@@ -94,7 +91,6 @@ Measured Measure(HFONT font, const std::wstring& text) {
                      GGI_MARK_NONEXISTING_GLYPHS);
   TEXTMETRICW metrics{};
   ::GetTextMetricsW(dc.get(), &metrics);
-  ::SelectObject(dc.get(), previous);
   return {size.cx, metrics.tmHeight,
           static_cast<int>(std::count(glyphs.begin(), glyphs.end(), WORD{0xFFFF}))};
 }
@@ -178,9 +174,12 @@ TEST_P(Win32LayoutTest, WindowsAreLaidOutFromTwipsAtTheDpiAndAgainWhenItChanges)
 // its whole text ("support@pindle.exam" was once cut), every character with a glyph of its font
 // (under Wine, the prefix's font mapping).
 TEST_F(Win32WindowTest, OneLineBoxesAndLabelsHoldALineOfTheirFontAndAboutLabelsAllTheirText) {
-  const auto check = [&]<class F>(F&) {
-    Win32Window& w = Peer<F>();
-    const auto& controls = rt.Instance<F>().Definition().controls;
+  Form& about = rt.Instance<frmAbout>();
+  Form* const forms[] = {&rt.Instance<frmMain>(), &rt.Instance<Dialog_DataList>(),
+                         &rt.Instance<Dialog_Printer>(), &about, &rt.Instance<frmTip>()};
+  for (Form* form : forms) {
+    Win32Window& w = static_cast<Win32Window&>(form->Peer());
+    const auto& controls = form->Definition().controls;
     for (int i = 0; i < static_cast<int>(controls.size()); ++i) {
       const ControlDef& c = controls[static_cast<std::size_t>(i)];
       const bool box = c.kind == ControlKind::TextBox && !c.multiLine;
@@ -189,16 +188,11 @@ TEST_F(Win32WindowTest, OneLineBoxesAndLabelsHoldALineOfTheirFontAndAboutLabelsA
       if (box) ::GetClientRect(w.ControlWindow(i), &r);  // inside the box's edge
       const Measured m = Measure(w.ControlFont(i), Wide(c.text));
       EXPECT_GE(r.bottom - r.top, m.lineHeight) << Utf16ToUtf8(c.name);
-      if (!std::is_same_v<F, frmAbout> || box || c.wordWrap) continue;
+      if (form != &about || box || c.wordWrap) continue;
       EXPECT_LE(m.width, r.right - r.left) << Utf16ToUtf8(c.name);
       EXPECT_EQ(m.missing, 0) << Utf16ToUtf8(c.name);
     }
-  };
-  check(rt.Instance<frmMain>());
-  check(rt.Instance<Dialog_DataList>());
-  check(rt.Instance<Dialog_Printer>());
-  check(rt.Instance<frmAbout>());
-  check(rt.Instance<frmTip>());
+  }
 }
 
 // A copy started as administrator made the single-instance mutex with a security other copies
@@ -218,15 +212,9 @@ TEST(Win32BackendTest, AnInstanceMutexThisCopyMayNotOpenMeansAnotherCopyRuns) {
 // The tray is given the icon's own image of its small size, not a larger one for the shell to
 // shrink and blur (the icon holds 16 to 48 pixel images, scripts/make-icons.py --check).
 TEST_F(Win32WindowTest, TheTrayIsGivenTheIconsOwnImageOfItsSize) {
-  const NotifyIconData record{88,
-                              Peer<frmTip>().Handle(),
-                              1,
-                              7,
-                              519,
-                              reinterpret_cast<std::intptr_t>(::LoadImageW(
-                                  ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PRODUCT),
-                                  IMAGE_ICON, 32, 32, LR_SHARED)),
-                              FixedTip(u"SysInfo")};
+  const auto icon = reinterpret_cast<std::intptr_t>(::LoadImageW(
+      ::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_PRODUCT), IMAGE_ICON, 32, 32, LR_SHARED));
+  const NotifyIconData record{88, Peer<frmTip>().Handle(), 1, 7, 519, icon, FixedTip(u"SysInfo")};
   Win32Os os;
   ASSERT_EQ(os.Shell_NotifyIconA(kNimAdd, record.Bytes()), 1);
   ICONINFO info{};
