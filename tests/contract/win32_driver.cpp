@@ -140,8 +140,8 @@ class Win32Driver final : public Driver {
     return u"(elsewhere)";
   }
   std::u16string Text(Form& form, std::u16string_view control) override {
-    // A windowed control's window text, or the caption a label is painted with.
-    return Window(form).GetText(form.Definition().Find(control));
+    HWND h = ControlWindow(form, control);  // none for a label: it is painted on its surface
+    return h ? Narrow(WindowText(h)) : Window(form).GetText(form.Definition().Find(control));
   }
   int Value(Form& form, std::u16string_view control) override {
     HWND h = ControlWindow(form, control);

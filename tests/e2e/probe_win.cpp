@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "../../src/platform/win32/window_queries.h"  // header only: the probe links nothing else
+#include "platform/win32/window_queries.h"  // header only: the probe links nothing else
 
 namespace {
 
