@@ -137,17 +137,9 @@ LRESULT Win32Window::OnFormMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND hwnd = hwnd_;
   switch (msg) {
     case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(hwnd_, &ps);
-      Paint(hwnd_, -1, dc);
-      ::EndPaint(hwnd_, &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(hwnd_, -1, reinterpret_cast<HDC>(wParam));
-      return 0;
+    case WM_PAINT:
+    case WM_PRINTCLIENT:  // the window is the surface of the controls not in a container
+      return OnSurfaceMessage(hwnd_, -1, msg, wParam, lParam);
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
