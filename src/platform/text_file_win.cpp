@@ -343,7 +343,7 @@ void ReplaceFileContents(const std::u16string& path, std::string_view bytes,
         direct.Close(calls.closeHandle)) {
       return;  // the new file and the old one are removed as the save ends
     }
-    direct.Close(calls.closeHandle);
+    if (direct.valid()) direct.Close(calls.closeHandle);  // not closed twice
     calls.deleteFile(name.c_str());
   }
   files.Keep();

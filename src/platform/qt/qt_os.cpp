@@ -63,13 +63,16 @@ int QtOs::Shell_NotifyIconA(std::uint32_t dwMessage, std::span<const std::uint8_
     return 1;
   }
   if (dwMessage != kNimAdd || tray_) return 0;
-  if (!statusNotifierTray_ && NativeWayland() && !StatusNotifierHostUp()) {
-    // No tray yet (the panel starts after the program at logon): the taskbar is missing, and
-    // the host's arrival is told as the taskbar's, for the icon to go in then.
-    WatchForTrayHost();
-    return 0;
+  if (!statusNotifierTray_) {
+    const bool hostUp = StatusNotifierHostUp();  // one look at the bus
+    if (NativeWayland() && !hostUp) {
+      // No tray yet (the panel starts after the program at logon): the taskbar is missing, and
+      // the host's arrival is told as the taskbar's, for the icon to go in then.
+      WatchForTrayHost();
+      return 0;
+    }
+    statusNotifierTray_ = hostUp;
   }
-  if (!statusNotifierTray_) statusNotifierTray_ = StatusNotifierHostUp();
   trayRecord_ = *r;
   // Where no tray is running yet, Qt docks the icon as soon as one appears.
   tray_ = std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/pindle/product.ico")));
